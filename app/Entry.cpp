@@ -1,0 +1,59 @@
+#include "app/Entry.h"
+
+#include "app/CommandLine.h"
+#include "app/LogFile.h"
+#include "app/Platform.h"
+#include "app/RunMode.h"
+#include "settings/DefaultsTable.h"
+
+#include <cstdlib>
+
+volatile std::sig_atomic_t g_runMode = static_cast<std::sig_atomic_t>(RunMode::None);
+
+namespace
+{
+constexpr char kProgramName[] = "glimmerhearth";
+
+// The shipped configuration logs nothing; GLIMMERHEARTH_LOG names a log file for troubleshooting.
+std::string LogFileName()
+{
+	const char* name = std::getenv("GLIMMERHEARTH_LOG");
+	return name != nullptr ? name : "";
+}
+
+// Only one copy runs at a time: a second one ends at once, whatever its switches.
+void EndIfAnotherCopyRuns()
+{
+	const int copies = Sys_CountProcessesNamed(kProgramName);
+	for (int i = 0; i < copies; ++i)
+	{
+		g_log.WriteLine("gi gi");
+		if (i + 1 > 1)
+		{
+			std::exit(0);
+		}
+	}
+}
+} // namespace
+
+int RunEntry(const std::string& commandLine)
+{
+	g_defaults.LoadEmbedded();
+	g_log.Open(LogFileName());
+	EndIfAnotherCopyRuns();
+
+	SetRunMode(ParseCommandLine(commandLine));
+	if (GetRunMode() == RunMode::Configure)
+	{
+		RunOptionsDialog();
+	}
+	if (GetRunMode() == RunMode::Saver)
+	{
+		RunSaver();
+	}
+	if (GetRunMode() == RunMode::Preview)
+	{
+		RunPreview();
+	}
+	return 1;
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <fstream>
+#include <sstream>
+#include <string>
+
+// The program's only diagnostic channel: one flushed line per call, CR LF line ends. A log that
+// could not be opened (the shipped configuration passes an empty name) swallows every line.
+class LogFile
+{
+public:
+	void Open(const std::string& fileName);
+	void WriteLine(const std::string& text);
+	void Close();
+
+	// A fixed text followed by a value in default stream formatting (six significant digits).
+	template <typename T> void WriteLine(const std::string& text, const T& value)
+	{
+		std::ostringstream line;
+		line << text << value;
+		WriteLine(line.str());
+	}
+
+	bool IsOpen() const { return stream.is_open() && stream.good(); }
+
+private:
+	std::ofstream stream;
+};
+
+extern LogFile g_log;

@@ -1,0 +1,11 @@
+#include "app/CommandLine.h"
+#include "app/Entry.h"
+
+#include <string>
+#include <vector>
+
+int main(int argc, char** argv)
+{
+	const std::vector<std::string> arguments(argv + 1, argv + argc);
+	return RunEntry(RebuildCommandLine(argv[0], arguments));
+}

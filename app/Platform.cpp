@@ -1,0 +1,99 @@
+#include "app/Platform.h"
+
+#include <SDL.h>
+
+#include <dirent.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <fstream>
+
+bool Sys_IsNonInteractive()
+{
+	const char* flag = std::getenv("GLIMMERHEARTH_NONINTERACTIVE");
+	if (flag != nullptr && std::string(flag) == "1")
+	{
+		return true;
+	}
+	const char* x11 = std::getenv("DISPLAY");
+	const char* wayland = std::getenv("WAYLAND_DISPLAY");
+	return (x11 == nullptr || *x11 == '\0') && (wayland == nullptr || *wayland == '\0');
+}
+
+void Sys_MessageBox(const std::string& caption, const std::string& text)
+{
+	std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+	if (Sys_IsNonInteractive())
+	{
+		return;
+	}
+	SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption.c_str(), text.c_str(), SDL_GL_GetCurrentWindow());
+}
+
+uint32_t Sys_Milliseconds()
+{
+	timespec now{};
+	clock_gettime(CLOCK_MONOTONIC, &now);
+	const uint64_t ms = static_cast<uint64_t>(now.tv_sec) * 1000u + static_cast<uint64_t>(now.tv_nsec) / 1000000u;
+	return static_cast<uint32_t>(ms);
+}
+
+bool Sys_PerformanceCounter(uint64_t& value)
+{
+	value = SDL_GetPerformanceCounter();
+	return true;
+}
+
+uint64_t Sys_PerformanceFrequency() { return SDL_GetPerformanceFrequency(); }
+
+LocalTime Sys_LocalTime()
+{
+	timespec now{};
+	clock_gettime(CLOCK_REALTIME, &now);
+	tm parts{};
+	localtime_r(&now.tv_sec, &parts);
+	LocalTime time;
+	time.year = static_cast<uint16_t>(parts.tm_year + 1900);
+	time.month = static_cast<uint16_t>(parts.tm_mon + 1);
+	time.dayOfWeek = static_cast<uint16_t>(parts.tm_wday);
+	time.day = static_cast<uint16_t>(parts.tm_mday);
+	time.hour = static_cast<uint16_t>(parts.tm_hour);
+	time.minute = static_cast<uint16_t>(parts.tm_min);
+	time.second = static_cast<uint16_t>(parts.tm_sec);
+	time.milliseconds = static_cast<uint16_t>(now.tv_nsec / 1000000);
+	return time;
+}
+
+int Sys_CountProcessesNamed(const std::string& name)
+{
+	DIR* proc = opendir("/proc");
+	if (proc == nullptr)
+	{
+		return -1;
+	}
+	int count = 0;
+	while (const dirent* entry = readdir(proc))
+	{
+		const std::string pid = entry->d_name;
+		if (pid.find_first_not_of("0123456789") != std::string::npos)
+		{
+			continue;
+		}
+		// comm holds the executable's file name (cut to 15 bytes, longer than our own name).
+		std::ifstream comm("/proc/" + pid + "/comm");
+		std::string processName;
+		if (std::getline(comm, processName) && processName == name)
+		{
+			++count;
+		}
+	}
+	closedir(proc);
+	return count;
+}
+
+std::string Sys_TempDir()
+{
+	const char* dir = std::getenv("TMPDIR");
+	return (dir != nullptr && *dir != '\0') ? dir : "/tmp";
+}

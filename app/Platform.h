@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// Everything the program asks of the operating system apart from the saver window and its GL
+// context (app/SaverWindow.h). Keeping these calls in one place keeps the rest of the program
+// free of platform headers.
+
+struct LocalTime
+{
+	uint16_t year = 0;
+	uint16_t month = 0; // 1 to 12
+	uint16_t dayOfWeek = 0;
+	uint16_t day = 0;
+	uint16_t hour = 0;
+	uint16_t minute = 0;
+	uint16_t second = 0;
+	uint16_t milliseconds = 0;
+};
+
+// A message box with an OK button. It also writes "caption: text" to standard error. With no
+// display, or with GLIMMERHEARTH_NONINTERACTIVE=1, only standard error gets it and the call
+// returns at once, as if OK had been pressed, so no test can hang on a dialog.
+void Sys_MessageBox(const std::string& caption, const std::string& text);
+bool Sys_IsNonInteractive();
+
+// The millisecond timer, as a wrapping 32-bit count.
+uint32_t Sys_Milliseconds();
+// The high-resolution counter; false when it cannot be read.
+bool Sys_PerformanceCounter(uint64_t& value);
+uint64_t Sys_PerformanceFrequency();
+LocalTime Sys_LocalTime();
+
+// The number of running processes whose executable name is exactly `name`, or -1 when the
+// process list cannot be read.
+int Sys_CountProcessesNamed(const std::string& name);
+
+// The folder for temporary files: $TMPDIR, else /tmp.
+std::string Sys_TempDir();

@@ -1,0 +1,58 @@
+#include "settings/Cp1251.h"
+
+namespace
+{
+void AppendUtf8(std::string& out, unsigned codePoint)
+{
+	if (codePoint < 0x80)
+	{
+		out += static_cast<char>(codePoint);
+		return;
+	}
+	out += static_cast<char>(0xC0 | (codePoint >> 6));
+	out += static_cast<char>(0x80 | (codePoint & 0x3F));
+}
+
+// Code points of 0x80 to 0xBF; the letters 0xC0 to 0xFF map straight onto U+0410 to U+044F.
+constexpr unsigned kUpperHalf[64] = {
+	0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021, 0x20AC, 0x2030, 0x0409, 0x2039, 0x040A,
+	0x040C, 0x040B, 0x040F, 0x0452, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0xFFFD, 0x2122,
+	0x0459, 0x203A, 0x045A, 0x045C, 0x045B, 0x045F, 0x00A0, 0x040E, 0x045E, 0x0408, 0x00A4, 0x0490, 0x00A6,
+	0x00A7, 0x0401, 0x00A9, 0x0404, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x0407, 0x00B0, 0x00B1, 0x0406, 0x0456,
+	0x0491, 0x00B5, 0x00B6, 0x00B7, 0x0451, 0x2116, 0x0454, 0x00BB, 0x0458, 0x0405, 0x0455, 0x0457};
+
+void AppendCodePoint(std::string& out, unsigned codePoint)
+{
+	if (codePoint < 0x800)
+	{
+		AppendUtf8(out, codePoint);
+		return;
+	}
+	out += static_cast<char>(0xE0 | (codePoint >> 12));
+	out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
+	out += static_cast<char>(0x80 | (codePoint & 0x3F));
+}
+} // namespace
+
+std::string Cp1251ToUtf8(std::string_view text)
+{
+	std::string out;
+	out.reserve(text.size() * 2);
+	for (const char c : text)
+	{
+		const unsigned byte = static_cast<unsigned char>(c);
+		if (byte < 0x80)
+		{
+			out += c;
+		}
+		else if (byte >= 0xC0)
+		{
+			AppendCodePoint(out, 0x0410 + (byte - 0xC0));
+		}
+		else
+		{
+			AppendCodePoint(out, kUpperHalf[byte - 0x80]);
+		}
+	}
+	return out;
+}

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <filesystem>
+
+// A fresh folder under the system's temporary folder, removed with everything in it when the
+// object goes.
+class TempDir
+{
+public:
+	TempDir();
+	~TempDir();
+	TempDir(const TempDir&) = delete;
+	TempDir& operator=(const TempDir&) = delete;
+
+	const std::filesystem::path& Path() const { return path; }
+
+private:
+	std::filesystem::path path;
+};
