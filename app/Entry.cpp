@@ -4,6 +4,7 @@
 #include "app/LogFile.h"
 #include "app/Platform.h"
 #include "app/RunMode.h"
+#include "app/Signals.h"
 #include "settings/DefaultsTable.h"
 
 #include <cstdlib>
@@ -41,7 +42,9 @@ int RunEntry(const std::string& commandLine)
 	g_defaults.LoadEmbedded();
 	g_log.Open(LogFileName());
 	EndIfAnotherCopyRuns();
+	// Settings and the media store are opened here (the settings store and media store steps).
 
+	InstallQuitSignals();
 	SetRunMode(ParseCommandLine(commandLine));
 	if (GetRunMode() == RunMode::Configure)
 	{
