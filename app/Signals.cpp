@@ -3,6 +3,7 @@
 #include "app/RunMode.h"
 
 #include <csignal>
+#include <initializer_list>
 
 namespace
 {
