@@ -5,6 +5,7 @@
 #include "app/Platform.h"
 #include "app/RunMode.h"
 #include "app/Signals.h"
+#include "media/MediaStore.h"
 #include "settings/DefaultsTable.h"
 
 #include <cstdlib>
@@ -43,6 +44,7 @@ int RunEntry(const std::string& commandLine)
 	g_log.Open(LogFileName());
 	EndIfAnotherCopyRuns();
 	// Settings and the media store are opened here (the settings store and media store steps).
+	g_mediaStore.Open();
 
 	InstallQuitSignals();
 	SetRunMode(ParseCommandLine(commandLine));

@@ -46,10 +46,13 @@ inline constexpr uint8_t kMaxUnpackVersion = 20;
 inline constexpr uint32_t kFolderAttribute = 0x10;
 inline constexpr uint32_t kMaxNameSize = 259;
 
-inline uint16_t ReadU16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+inline uint16_t ReadU16(const uint8_t* p)
+{
+	return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
 inline uint32_t ReadU32(const uint8_t* p)
 {
-	return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
-		   (static_cast<uint32_t>(p[3]) << 24);
+	return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
+	       (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
 }
 } // namespace RarLayout
