@@ -6,6 +6,7 @@
 #include "app/RunMode.h"
 #include "app/Signals.h"
 #include "settings/DefaultsTable.h"
+#include "settings/Settings.h"
 
 #include <cstdlib>
 
@@ -42,6 +43,8 @@ int RunEntry(const std::string& commandLine)
 	g_defaults.LoadEmbedded();
 	g_log.Open(LogFileName());
 	EndIfAnotherCopyRuns();
+	g_settings.SetBuiltIns();
+	g_settings.Load();
 	// Settings and the media store are opened here (the settings store and media store steps).
 
 	InstallQuitSignals();
