@@ -394,11 +394,6 @@ bool RegistryFile::ClassifyLines()
 	return true;
 }
 
-bool RegistryFile::HasKey(std::string_view key) const
-{
-	return FindLastKey(key) != kNotFound;
-}
-
 std::optional<uint32_t> RegistryFile::ReadDword(std::string_view key, std::string_view name) const
 {
 	const size_t line = FindValue(key, name);

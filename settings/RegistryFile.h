@@ -29,8 +29,9 @@ public:
 		Unreadable, // a file that exists but cannot be read: it must not be replaced
 	};
 
-	// Files beyond this size are taken as corrupt: this program writes a few hundred bytes.
-	static constexpr size_t kMaxFileSize = 1 << 20;
+	// Files beyond this size are taken as corrupt: this program writes a few hundred bytes, and
+	// each line held costs about a hundred bytes of memory, so a file of line feeds stays small.
+	static constexpr size_t kMaxFileSize = 64 * 1024;
 
 	RegistryFile();
 
@@ -45,7 +46,6 @@ public:
 	bool Parse(std::string_view text);
 	std::string Text() const;
 
-	bool HasKey(std::string_view key) const;
 	// The value as a number when it is a dword; nothing when the key or the value is missing or
 	// the value holds another type.
 	std::optional<uint32_t> ReadDword(std::string_view key, std::string_view name) const;

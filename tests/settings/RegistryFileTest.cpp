@@ -24,7 +24,6 @@ RegistryFile Parsed(const std::string& text)
 TEST(RegistryFile, NewFileHasHeaderKeyAndValues)
 {
 	RegistryFile file;
-	EXPECT_FALSE(file.HasKey(kKey));
 	file.WriteDword(kKey, "Resolution:", 3);
 	file.WriteDword(kKey, "Music volume:", 35);
 	file.WriteDword(kKey, "Resolution:", 0xdeadbeef);
