@@ -7,6 +7,7 @@
 #include "app/Signals.h"
 #include "media/MediaStore.h"
 #include "settings/DefaultsTable.h"
+#include "settings/Settings.h"
 
 #include <cstdlib>
 
@@ -43,7 +44,8 @@ int RunEntry(const std::string& commandLine)
 	g_defaults.LoadEmbedded();
 	g_log.Open(LogFileName());
 	EndIfAnotherCopyRuns();
-	// Settings and the media store are opened here (the settings store and media store steps).
+	g_settings.SetBuiltIns();
+	g_settings.Load();
 	g_mediaStore.Open();
 
 	InstallQuitSignals();

@@ -9,6 +9,16 @@
 #include <ctime>
 #include <fstream>
 
+namespace
+{
+bool HasDisplay()
+{
+	const char* x11 = std::getenv("DISPLAY");
+	const char* wayland = std::getenv("WAYLAND_DISPLAY");
+	return (x11 != nullptr && *x11 != '\0') || (wayland != nullptr && *wayland != '\0');
+}
+} // namespace
+
 bool Sys_IsNonInteractive()
 {
 	const char* flag = std::getenv("GLIMMERHEARTH_NONINTERACTIVE");
@@ -16,9 +26,7 @@ bool Sys_IsNonInteractive()
 	{
 		return true;
 	}
-	const char* x11 = std::getenv("DISPLAY");
-	const char* wayland = std::getenv("WAYLAND_DISPLAY");
-	return (x11 == nullptr || *x11 == '\0') && (wayland == nullptr || *wayland == '\0');
+	return !HasDisplay();
 }
 
 void Sys_MessageBox(const std::string& caption, const std::string& text)
@@ -90,6 +98,31 @@ int Sys_CountProcessesNamed(const std::string& name)
 	}
 	closedir(proc);
 	return count;
+}
+
+bool Sys_DesktopSize(int& width, int& height)
+{
+	// Without an X or Wayland display SDL would go on to try the console's graphics device;
+	// only a driver chosen on purpose (SDL_VIDEODRIVER) is tried then.
+	const char* driver = std::getenv("SDL_VIDEODRIVER");
+	const bool driverChosen = driver != nullptr && *driver != '\0';
+	if (!driverChosen && !HasDisplay())
+	{
+		return false;
+	}
+	if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
+	{
+		return false;
+	}
+	SDL_DisplayMode mode = {};
+	const bool found = SDL_GetDesktopDisplayMode(0, &mode) == 0;
+	SDL_QuitSubSystem(SDL_INIT_VIDEO);
+	if (found)
+	{
+		width = mode.w;
+		height = mode.h;
+	}
+	return found;
 }
 
 std::string Sys_TempDir()

@@ -36,5 +36,9 @@ LocalTime Sys_LocalTime();
 // process list cannot be read.
 int Sys_CountProcessesNamed(const std::string& name);
 
+// The size of the primary screen's desktop; false without a display. The video subsystem is
+// started for the question and shut again.
+bool Sys_DesktopSize(int& width, int& height);
+
 // The folder for temporary files: $TMPDIR, else /tmp.
 std::string Sys_TempDir();

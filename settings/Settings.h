@@ -1,7 +1,8 @@
 #pragma once
 
+#include "settings/Registry.h"
+
 #include <cstdint>
-#include <string>
 
 // One screen mode the saver can use.
 struct Resolution
@@ -19,7 +20,13 @@ public:
 	static constexpr int kResolutionCount = 11;
 	static constexpr int kDesktopEntry = 10;
 
-	Resolution resolutions[kResolutionCount];
+	// The Options dialog lists the first ten in this order (1152 x 864 after 1280 x 1024); the
+	// desktop entry stays zero until it is applied.
+	Resolution resolutions[kResolutionCount] = {
+	    {800, 600, 16},   {800, 600, 32},   {1024, 768, 16}, {1024, 768, 32},
+	    {1280, 1024, 16}, {1280, 1024, 32}, {1152, 864, 16}, {1152, 864, 32},
+	    {1600, 1200, 16}, {1600, 1200, 32}, {0, 0, 0},
+	};
 	int32_t currentResolution = 0;
 	float gamma = 3.0f;
 	bool showFps = false;
@@ -32,17 +39,16 @@ public:
 	bool useDesktopSettings = true;
 	bool clock24h = false;
 
+	// Back to the values above.
 	void SetBuiltIns();
+	// From the registry; on a first run from the defaults text, written back at once.
 	void Load();
+	// From the defaults text; also the Options dialog's "Restore Defaults".
 	void LoadDefaults();
 	void Save() const;
-	// Entry 10 becomes the desktop's size with 16 colour bits, and the current mode.
+	// Entry 10 becomes the desktop's size with 16 colour bits, and the current mode. Without a
+	// display the entry keeps its size (zero unless filled before); the saver falls back later.
 	void ApplyDesktopEntry();
 };
 
 extern Settings g_settings;
-
-// The registry value behind each setting, in the per-user registry file. Each call opens and
-// closes the key; a missing key or value reads as 0; a failed write is ignored.
-int32_t ReadRegistryDword(const std::string& valueName);
-void WriteRegistryDword(const std::string& valueName, int32_t value);

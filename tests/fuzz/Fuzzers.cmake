@@ -3,4 +3,5 @@ set(GLIMMER_FUZZERS
 	"defaults|DefaultsFuzz.cpp"
 	"cmdline|CommandLineFuzz.cpp"
 	"archive|ArchiveFuzz.cpp"
+	"registry|RegistryFuzz.cpp"
 )
