@@ -2,4 +2,7 @@
 set(GLIMMER_FUZZERS
 	"defaults|DefaultsFuzz.cpp"
 	"cmdline|CommandLineFuzz.cpp"
+	"tga|TgaFuzz.cpp"
+	"bmp|BmpFuzz.cpp"
+	"jpeg|JpegFuzz.cpp"
 )
