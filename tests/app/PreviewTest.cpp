@@ -220,16 +220,6 @@ TEST_F(PreviewWindowTest, PictureFillsTheHostUprightAndFollowsItsSize)
 	ExpectScaledPicture(host, 333, 171, picture);
 }
 
-TEST_F(PreviewWindowTest, EndsWhenTheHostWindowIsDestroyed)
-{
-	const DecodedImage picture = GridPicture();
-	HostWindow host(xvfb.Display(), 64, 48);
-	ASSERT_TRUE(preview.Create(display, host.Id(), picture));
-	host.Destroy();
-	EXPECT_FALSE(PumpUntil([] { return false; }));
-	EXPECT_FALSE(alive);
-}
-
 TEST_F(PreviewWindowTest, RefusesWindowsThatAreNotThere)
 {
 	const DecodedImage picture = GridPicture();
