@@ -4,4 +4,7 @@ set(GLIMMER_FUZZERS
 	"cmdline|CommandLineFuzz.cpp"
 	"archive|ArchiveFuzz.cpp"
 	"registry|RegistryFuzz.cpp"
+	"tga|TgaFuzz.cpp"
+	"bmp|BmpFuzz.cpp"
+	"jpeg|JpegFuzz.cpp"
 )
