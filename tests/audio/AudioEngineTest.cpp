@@ -137,7 +137,8 @@ TEST(AudioEngine, LoopedSampleRepeatsWithoutAGap)
 
 TEST(AudioEngine, PlayingSampleIsNotRestartedButAFinishedOneIs)
 {
-	DiskAudio disk;
+	// A slower output, so that the second call surely comes while the sound still plays.
+	DiskAudio disk(5);
 	auto music = SineOgg(3.0);
 	AudioEngine engine;
 	engine.Init(nullptr);

@@ -39,11 +39,11 @@ void ScopedEnvironment::Set(const std::string& name, const std::string& value)
 	setenv(name.c_str(), value.c_str(), 1);
 }
 
-DiskAudio::DiskAudio()
+DiskAudio::DiskAudio(int bufferMilliseconds)
 {
 	environment.Set("SDL_AUDIODRIVER", "disk");
 	environment.Set("SDL_DISKAUDIOFILE", (dir.Path() / "output.raw").string());
-	environment.Set("SDL_DISKAUDIODELAY", "1");
+	environment.Set("SDL_DISKAUDIODELAY", std::to_string(bufferMilliseconds));
 }
 
 std::vector<int16_t> DiskAudio::Frames() const

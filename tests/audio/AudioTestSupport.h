@@ -25,11 +25,12 @@ private:
 };
 
 // SDL's disk audio driver: whatever the output plays goes to a raw file of interleaved 16-bit
-// stereo frames, written about twenty times faster than real time.
+// stereo frames. Each buffer of 1024 frames (23 ms) takes `bufferMilliseconds` to write, so the
+// default runs about twenty times faster than real time.
 class DiskAudio
 {
 public:
-	DiskAudio();
+	explicit DiskAudio(int bufferMilliseconds = 1);
 
 	std::vector<int16_t> Frames() const;
 	// Reads the output until `done` holds for it; the test fails after 30 s.
