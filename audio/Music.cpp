@@ -10,8 +10,8 @@ void StartSaverMusic(void* window)
 	{
 		return;
 	}
-	// The blob is the music's only copy the module may read from while it decodes; it is kept
-	// for the whole run, like the rest of the saver's content.
+	// The module decodes the whole file while loading it; the blob is simply kept to the end of
+	// the run, as the saver keeps the rest of its content.
 	g_audio.StartMusic(window, g_mediaStore.Find("Music/music.ogg"), g_settings.soundVolume);
 }
 
