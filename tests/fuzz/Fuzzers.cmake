@@ -7,4 +7,5 @@ set(GLIMMER_FUZZERS
 	"tga|TgaFuzz.cpp"
 	"bmp|BmpFuzz.cpp"
 	"jpeg|JpegFuzz.cpp"
+	"ogg|OggFuzz.cpp"
 )
