@@ -2,4 +2,7 @@
 set(GLIMMER_FUZZERS
 	"defaults|DefaultsFuzz.cpp"
 	"cmdline|CommandLineFuzz.cpp"
+	"bsm|BsmFuzz.cpp"
+	"bss|BssFuzz.cpp"
+	"bsa|BsaFuzz.cpp"
 )
