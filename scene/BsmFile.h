@@ -22,8 +22,8 @@ struct BsmMesh
 	int32_t vertexCount = 0;
 	int32_t faceCount = 0;
 	int32_t uvCount = 0;
-	// The files always give faceCount here. A smaller count is read as it stands; the corners
-	// without a uv face take uv face 0 through ElementAt.
+	// The files always give faceCount here. A smaller count is read as it stands; ElementAt gives
+	// the faces past it a zero uv face, so their corners use the first uv.
 	int32_t uvFaceCount = 0;
 	Float3 pivot;
 	std::vector<Float3> positions; // model space, not relative to the pivot

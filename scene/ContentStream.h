@@ -55,7 +55,6 @@ struct Float4
 // before allocating, counts the rest of the file cannot hold.
 template <typename T> inline constexpr size_t kWireMinBytes = T::kMinBytes;
 template <> inline constexpr size_t kWireMinBytes<float> = 4;
-template <> inline constexpr size_t kWireMinBytes<int32_t> = 4;
 template <> inline constexpr size_t kWireMinBytes<std::string> = 4;
 
 template <typename Stream> void Transfer(Stream& s, float& value)
@@ -109,8 +108,6 @@ void TransferCounted(Stream& s, int32_t& count, std::vector<T>& items,
 class ContentReader
 {
 public:
-	static constexpr bool kReading = true;
-
 	explicit ContentReader(std::span<const uint8_t> bytes) : bytes(bytes) {}
 
 	void Value(int32_t& value);
@@ -152,8 +149,6 @@ private:
 class ContentWriter
 {
 public:
-	static constexpr bool kReading = false;
-
 	void Value(int32_t value) { PutUint32(static_cast<uint32_t>(value)); }
 	void Value(float value) { PutUint32(std::bit_cast<uint32_t>(value)); }
 	void Value(uint8_t value) { bytes.push_back(value); }
@@ -271,8 +266,8 @@ template <typename Record> std::optional<std::vector<uint8_t>> WriteContentBytes
 }
 
 // Faces store their corner indices as integral reals. This gives the index a stored real names
-// in a table of `count` entries: the real truncated toward zero, as the exporter's own tools did,
-// or nothing when that names no entry (negative, too large, NaN, infinite). The range test runs
+// in a table of `count` entries: the real truncated toward zero, as a plain conversion to integer gives
+// it, or nothing when that names no entry (negative, too large, NaN, infinite). The range test runs
 // on the real before any conversion, so no stored value can make the conversion undefined.
 std::optional<size_t> IndexFromReal(float stored, size_t count);
 
