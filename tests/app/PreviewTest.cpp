@@ -1,5 +1,6 @@
 // The preview inside a host's window, on a private X server: the picture is looked at in the
 // host window's pixels, and the program is run for real against a host window of the test's.
+#include "tests/support/Files.h"
 #include "app/PreviewWindow.h"
 #include "render/ImageDecoders.h"
 #include "resources/Resources.h"
@@ -233,12 +234,6 @@ TEST_F(PreviewWindowTest, RefusesWindowsThatAreNotThere)
 }
 
 // ---- the program itself ----
-
-std::string ReadFile(const std::filesystem::path& path)
-{
-	std::ifstream in(path, std::ios::binary);
-	return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 class PreviewProgramTest : public testing::Test
 {

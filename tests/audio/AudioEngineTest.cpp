@@ -1,4 +1,5 @@
 // The audio adapter over the real audio module, playing through SDL's disk audio driver.
+#include "tests/support/Files.h"
 #include "audio/AudioEngine.h"
 
 #include "app/LogFile.h"
@@ -29,12 +30,6 @@ std::vector<uint8_t> SineOgg(double seconds, int channels = 2, int rate = kRate)
 MediaBlob BlobOf(std::vector<uint8_t>& bytes)
 {
 	return {bytes.data(), static_cast<uint32_t>(bytes.size())};
-}
-
-std::string ReadText(const std::filesystem::path& path)
-{
-	std::ifstream in(path, std::ios::binary);
-	return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 // The output holds one finished burst of sound, and a little silence after it.
@@ -90,7 +85,7 @@ TEST(AudioEngine, MusicVolumeScalesTheOutput)
 		AudioEngine engine;
 		engine.StartMusic(nullptr, BlobOf(music), volumes[run]);
 		g_log.Close();
-		EXPECT_EQ(ReadText(logDir.Path() / "g.log"), "Sound initialized\r\n");
+		EXPECT_EQ(ReadFile(logDir.Path() / "g.log"), "Sound initialized\r\n");
 		EXPECT_EQ(engine.volume, static_cast<uint8_t>(volumes[run]));
 		EXPECT_EQ(engine.savedVolume, 100);
 
@@ -215,7 +210,7 @@ TEST(AudioEngine, UnloadableModuleMeansNoMusic)
 	g_log.Close();
 	EXPECT_EQ(engine.enabled, 0);
 	EXPECT_FALSE(engine.IsLibraryLoaded());
-	EXPECT_EQ(ReadText(logDir.Path() / "g.log"), "Audio module could not be loaded; no music\r\n");
+	EXPECT_EQ(ReadFile(logDir.Path() / "g.log"), "Audio module could not be loaded; no music\r\n");
 
 	auto music = SineOgg(0.2);
 	const int index = engine.LoadSampleFromMemory(music.data(), static_cast<uint32_t>(music.size()), 0);

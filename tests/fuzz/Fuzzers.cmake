@@ -8,4 +8,7 @@ set(GLIMMER_FUZZERS
 	"bmp|BmpFuzz.cpp"
 	"jpeg|JpegFuzz.cpp"
 	"ogg|OggFuzz.cpp"
+	"bsm|BsmFuzz.cpp"
+	"bss|BssFuzz.cpp"
+	"bsa|BsaFuzz.cpp"
 )
