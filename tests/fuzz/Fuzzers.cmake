@@ -2,4 +2,5 @@
 set(GLIMMER_FUZZERS
 	"defaults|DefaultsFuzz.cpp"
 	"cmdline|CommandLineFuzz.cpp"
+	"particles|ParticleFuzz.cpp"
 )

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <stdexcept>
 
 Color Hex(uint32_t rgb, float alpha)
 {
@@ -28,6 +29,11 @@ float SmoothStep(float edge0, float edge1, float v)
 {
 	const float t = Clamp01((v - edge0) / (edge1 - edge0));
 	return t * t * (3.0f - 2.0f * t);
+}
+
+float Arch(float t)
+{
+	return std::max(0.0f, std::sin(3.14159265f * Clamp01(t)));
 }
 
 float Mask::Sample(int x, int y) const
@@ -231,6 +237,13 @@ Mask Canvas::Alpha() const
 
 Image Canvas::ToImage() const
 {
+	for (const float v : pixels)
+	{
+		if (!std::isfinite(v))
+		{
+			throw std::runtime_error("a picture holds a value that is not a number");
+		}
+	}
 	Image image(width, height);
 	auto toByte = [](float v) { return static_cast<uint8_t>(std::lround(Clamp01(v) * 255.0f)); };
 	for (int y = 0; y < height; ++y)

@@ -24,6 +24,8 @@ Color Mix(const Color& from, const Color& to, float t);
 Color WithAlpha(const Color& color, float alpha);
 float Clamp01(float v);
 float SmoothStep(float edge0, float edge1, float v);
+// A half sine over 0..1: 0 at both ends, 1 in the middle, never negative (safe under pow).
+float Arch(float t);
 
 // One channel of coverage or alpha, 0 to 1.
 struct Mask

@@ -204,7 +204,7 @@ TextStyle OverlayTextStyle(float inkHeight)
 	style.fillTop = Hex(0xFFF6DC);
 	style.fillBottom = Hex(0xF4B64A);
 	style.outline = Hex(0x3A120C, 0.95f);
-	style.outlineWidth = std::max(1.2f, inkHeight * 0.07f);
+	style.outlineWidth = std::max(1.6f, inkHeight * 0.07f);
 	style.shadow = Hex(0x120404, 0.75f);
 	style.shadowBlur = std::max(1.0f, inkHeight * 0.08f);
 	style.shadowOffsetX = std::max(0.5f, inkHeight * 0.03f);

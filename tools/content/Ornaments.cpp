@@ -24,7 +24,7 @@ std::vector<Point> HollyLeaf(float cx, float cy, float length, float turn, float
 		{
 			const int k = side == 0 ? i : kSteps - i;
 			const float t = static_cast<float>(k) / kSteps;
-			float width = 0.3f * std::pow(std::sin(kPi * t), 0.7f);
+			float width = 0.3f * std::pow(Arch(t), 0.7f);
 			if (k > 0 && k < kSteps)
 			{
 				width *= (k % 4 == 2) ? 1.25f : ((k % 4 == 0) ? 0.75f : 1.0f);

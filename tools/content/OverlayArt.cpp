@@ -18,7 +18,7 @@
 namespace
 {
 constexpr float kSymbolCondense = 0.82f;
-constexpr float kWordCondense = 0.66f;
+constexpr float kWordCondense = 0.58f;
 constexpr int kSymbolSize = 64;
 // Digits stand this tall; the baseline sits so that they are centred in the picture.
 constexpr float kDigitHeight = 36.0f;

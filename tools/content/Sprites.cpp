@@ -131,8 +131,7 @@ void BuildFireTongue(ContentOutput& out)
 			const float v = 1.0f - (static_cast<float>(y) + 0.5f) / 128.0f; // 0 at the base
 			const float wobble = (noise.Fractal(v * 4.0f, 1.7f, 3) - 0.5f) * 10.0f * v;
 			const float u = (static_cast<float>(x) + 0.5f - 32.0f - wobble) / 32.0f;
-			const float halfWidth =
-			    0.9f * std::pow(std::sin(kPi * std::min(1.0f, v * 0.8f + 0.15f)), 0.8f) * (1.0f - v * 0.45f);
+			const float halfWidth = 0.9f * std::pow(Arch(v * 0.8f + 0.15f), 0.8f) * (1.0f - v * 0.45f);
 			const float across = std::exp(-(u * u) / (halfWidth * halfWidth * 0.6f + 1e-4f));
 			const float along = SmoothStep(0.0f, 0.12f, v) * (1.0f - SmoothStep(0.55f, 1.0f, v));
 			const float flicker = 0.75f + 0.5f * noise.Fractal(static_cast<float>(x) * 0.12f, v * 9.0f, 3);
@@ -157,8 +156,7 @@ void BuildCandleFlame(ContentOutput& out)
 		for (int x = 0; x < 64; ++x)
 		{
 			const float v = Clamp01((46.0f - (static_cast<float>(y) + 0.5f)) / 34.0f);
-			const float halfWidth =
-			    7.5f * std::pow(std::sin(kPi * std::min(1.0f, v * 0.8f + 0.2f)), 1.3f) + 0.3f;
+			const float halfWidth = 7.5f * std::pow(Arch(v * 0.8f + 0.2f), 1.3f) + 0.3f;
 			const float u = (static_cast<float>(x) + 0.5f - 32.0f) / halfWidth;
 			const float body =
 			    Clamp01(1.0f - u * u) * SmoothStep(0.0f, 0.1f, v) * (1.0f - SmoothStep(0.75f, 1.0f, v));
