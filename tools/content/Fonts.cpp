@@ -2,6 +2,7 @@
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
+#include FT_OUTLINE_H
 
 #include <algorithm>
 #include <cmath>
@@ -45,6 +46,23 @@ fs::path FindFontFile(const std::string& fileName, const std::string& package)
 }
 
 constexpr float kFixed = 64.0f; // FreeType's 26.6 fixed point
+
+// Loads and renders one glyph, its outline first grown by `embolden` pixels (a heavier cut of
+// thin script faces).
+bool LoadGlyph(FT_Face face, FT_UInt index, float embolden)
+{
+	if (FT_Load_Glyph(face, index, FT_LOAD_NO_HINTING) != 0)
+	{
+		return false;
+	}
+	FT_GlyphSlot glyph = face->glyph;
+	if (embolden > 0.0f && glyph->format == FT_GLYPH_FORMAT_OUTLINE)
+	{
+		const FT_Pos strength = static_cast<FT_Pos>(std::lround(embolden * kFixed));
+		FT_Outline_EmboldenXY(&glyph->outline, strength, strength);
+	}
+	return FT_Render_Glyph(glyph, FT_RENDER_MODE_NORMAL) == 0;
+}
 } // namespace
 
 struct Font::Face
@@ -69,7 +87,7 @@ Font::~Font()
 	}
 }
 
-TextInk Font::Render(const std::string& text, float pixelSize, float condense, int pad) const
+TextInk Font::Render(const std::string& text, float pixelSize, float condense, int pad, float embolden) const
 {
 	FT_Face handle = face->handle;
 	FT_Set_Char_Size(handle, 0, static_cast<FT_F26Dot6>(std::lround(pixelSize * kFixed)), 72, 72);
@@ -96,7 +114,7 @@ TextInk Font::Render(const std::string& text, float pixelSize, float condense, i
 		FT_Matrix matrix{static_cast<FT_Fixed>(std::lround(condense * 65536.0f)), 0, 0, 0x10000};
 		FT_Vector delta{static_cast<FT_Pos>(std::lround((pen - whole) * kFixed)), 0};
 		FT_Set_Transform(handle, &matrix, &delta);
-		if (FT_Load_Glyph(handle, index, FT_LOAD_NO_HINTING | FT_LOAD_RENDER) != 0)
+		if (!LoadGlyph(handle, index, embolden))
 		{
 			throw std::runtime_error(std::string("FreeType cannot draw '") + character + "'");
 		}

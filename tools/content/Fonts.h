@@ -26,8 +26,10 @@ public:
 	Font& operator=(const Font&) = delete;
 
 	// The ink of `text` (ASCII) at `pixelSize`, squeezed sideways by `condense` (1 = as
-	// designed), cropped to the ink with `pad` empty pixels on every side.
-	TextInk Render(const std::string& text, float pixelSize, float condense, int pad) const;
+	// designed) and thickened by `embolden` pixels, cropped to the ink with `pad` empty pixels
+	// on every side.
+	TextInk Render(const std::string& text, float pixelSize, float condense, int pad,
+	               float embolden = 0.0f) const;
 	// The largest size whose ink fits in width × height (pad included).
 	float SizeToFit(const std::string& text, int width, int height, float condense, int pad) const;
 

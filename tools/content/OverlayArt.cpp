@@ -126,22 +126,22 @@ TextStyle GreetingStyle(float inkHeight)
 	return style;
 }
 
-// Two lines of script, the first set to the left and the second to the right, as on a card.
-// Script letters overlap their neighbours' lines, so each line may use most of the height.
+// Two lines of script, the first set to the upper left and the second to the lower right, as
+// on a card; script letters reach into each other's line, so each line may use most of the
+// height. The script face is thin, so its strokes are thickened to carry the gold.
 void PaintGreetingLines(Canvas& picture, const char* first, const char* second)
 {
 	const Font& script = Fonts::Script();
 	const int pad = kTextPad + 4;
-	const float size = std::min(script.SizeToFit(first, 200, 86, kWordCondense, pad),
-	                            script.SizeToFit(second, 250, 86, kWordCondense, pad));
-	const TextInk top = script.Render(first, size, kWordCondense, pad);
-	const TextInk bottom = script.Render(second, size, kWordCondense, pad);
+	constexpr float kEmbolden = 1.2f;
+	const float size = std::min(script.SizeToFit(first, 190, 80, kWordCondense, pad),
+	                            script.SizeToFit(second, 248, 80, kWordCondense, pad));
+	const TextInk top = script.Render(first, size, kWordCondense, pad, kEmbolden);
+	const TextInk bottom = script.Render(second, size, kWordCondense, pad, kEmbolden);
 	const TextStyle style = GreetingStyle(size * 0.6f);
-	const int firstBaseline = static_cast<int>(size * 0.62f) + 4;
-	const int secondBaseline = 128 - static_cast<int>(size * 0.2f) - 6;
-	PaintText(picture, top.mask, 14 - pad, firstBaseline - top.baseline, style);
-	PaintText(picture, bottom.mask, picture.Width() - bottom.mask.width + pad - 6,
-	          secondBaseline - bottom.baseline, style);
+	PaintText(picture, top.mask, 10 - pad, 3 - pad, style);
+	PaintText(picture, bottom.mask, picture.Width() - bottom.mask.width + pad - 4,
+	          picture.Height() - bottom.mask.height + pad - 4, style);
 }
 
 // Merry Christmas: gold script with a holly sprig and a few twinkles.
@@ -150,7 +150,7 @@ void BuildChristmasGreeting(ContentOutput& out)
 	Canvas picture(256, 128);
 	Random random(0xC4A1);
 	PaintGreetingLines(picture, "Merry", "Christmas");
-	DrawHollySprig(picture, 196, 30, 26, -0.3f, kWordCondense);
+	DrawHollySprig(picture, 200, 28, 32, -0.3f, kWordCondense);
 	const Point twinkles[] = {{14, 18}, {148, 14}, {238, 58}, {22, 104}, {120, 52}};
 	for (const Point& at : twinkles)
 	{
