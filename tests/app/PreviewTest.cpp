@@ -263,7 +263,7 @@ TEST_F(PreviewProgramTest, ShowsThePreviewPictureAndEndsWithItsHostWindow)
 	ChildProcess program({ProgramPath(), "/p", host.IdText()}, ProgramEnvironment());
 	ASSERT_TRUE(WaitForPicture(host, 300, 200));
 	ExpectScaledPicture(host, 300, 200, picture);
-	EXPECT_EQ(ReadFile(log),
+	EXPECT_EQ(ReadLog(log),
 	          kStartupLines + host.IdText() + "\r\nCreating window...\r\nWindow is create\r\nOpenGL initialized\r\n");
 
 	host.Resize(160, 120);
@@ -294,11 +294,11 @@ TEST_F(PreviewProgramTest, ZeroOrUnknownHandleFailsToCreateTheWindow)
 	noDisplay["DISPLAY"] = std::nullopt;
 	ProcessResult result = RunProcess({ProgramPath(), "/p", "0"}, noDisplay);
 	EXPECT_EQ(result.exitCode, 1) << result.output;
-	EXPECT_EQ(ReadFile(log), kStartupLines + "0\r\nCreating window...\r\nCreate Window failed!\r\n");
+	EXPECT_EQ(ReadLog(log), kStartupLines + "0\r\nCreating window...\r\nCreate Window failed!\r\n");
 
 	std::filesystem::remove(log);
 	result = RunProcess({ProgramPath(), "/p", "4194303"}, ProgramEnvironment());
 	EXPECT_EQ(result.exitCode, 1) << result.output;
-	EXPECT_EQ(ReadFile(log), kStartupLines + "4194303\r\nCreating window...\r\nCreate Window failed!\r\n");
+	EXPECT_EQ(ReadLog(log), kStartupLines + "4194303\r\nCreating window...\r\nCreate Window failed!\r\n");
 }
 } // namespace

@@ -11,4 +11,5 @@ set(GLIMMER_FUZZERS
 	"bsm|BsmFuzz.cpp"
 	"bss|BssFuzz.cpp"
 	"bsa|BsaFuzz.cpp"
+	"particles|ParticleFuzz.cpp"
 )
