@@ -1,5 +1,6 @@
 #include "tests/support/Process.h"
 #include "tests/support/TempDir.h"
+#include "tools/music/Loudness.h"
 
 #include <gtest/gtest.h>
 
@@ -134,6 +135,16 @@ TEST_F(MusicFile, HasHeadroomAndASteadyLevelWithoutSilentGaps)
 	EXPECT_GT(Decibels(rms), -26.0);
 	EXPECT_LT(Decibels(rms), -14.0);
 	EXPECT_LT(longestSilence, 44100u / 2);
+}
+
+// The level the mixer aimed at survives the codec: about -16 LUFS, true peaks under -1 dBTP.
+TEST_F(MusicFile, KeepsItsLoudnessAndTruePeakThroughTheCodec)
+{
+	StereoBuffer audio;
+	audio.left = music->left;
+	audio.right = music->right;
+	EXPECT_NEAR(IntegratedLoudness(audio), -16.0, 0.5);
+	EXPECT_LT(ToDecibels(TruePeak(audio)), -1.0);
 }
 
 // When the player jumps from the last sample back to the first, the wave must carry on as it

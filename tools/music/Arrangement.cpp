@@ -28,8 +28,8 @@ struct Section
 	const char* sleigh;
 };
 
-// Everything is in F major; the lead is written an octave below where the celesta and the
-// music box sound. The last section turns around to the first.
+// Everything is in F major (God Rest Ye in its relative, D minor); the lead is written an
+// octave below where it sounds. The last section turns around to the first.
 // clang-format off
 const Section kSections[] = {
 	{
@@ -80,7 +80,7 @@ const Section kSections[] = {
 			"Bb:2 C7:2 |"
 			"F:4 | F:1 C7:1 F:2 | C7:2 F:2 | C7:2 F:2 |"
 			"F:4 | F:1 C7:1 F:2 | C7:2 F:2 | C7:2 F:2 |"
-			"C7:4 | F:2 C7:2 | F:1 G7:1 C:2 | C:2 C7:2 |"
+			"C7:4 | F:2 C7:2 | F:1 C:2 Dm:1 | C:2 C7:2 |"
 			"F:4 | F:1 C7:1 F:2 | Bb:2 F:2 | C7:2 F:2 |",
 		.bass = "1...5...", .arpeggio = "1.5.8.5.", .sleigh = "..x...x.",
 	},
@@ -104,6 +104,24 @@ const Section kSections[] = {
 			"F:3 | C7 | C7 | F:2 C7:1 |"
 			"F:3 | F | C7 | C7:1 F:2 |",
 		.bass = "1...5.", .arpeggio = "1.5.8.", .sleigh = "",
+	},
+	{
+		.name = "God Rest Ye Merry Gentlemen", .bpm = 88, .beatsPerBar = 4,
+		.lead = Instrument::Harp,
+		.melody =
+			"r:3 d4:1 |"
+			"d a a g | f e d c | d e f g | a:3 d:1 |"
+			"d a a g | f e d c | d e f g | a:4 |",
+		.descantInstrument = Instrument::Bell,
+		.descant =
+			"r:4 |"
+			"d4:4 | r | r | r |"
+			"d4:4 | r | r | r:2 a3:2 |",
+		.chords =
+			"A7:4 |"
+			"Dm:4 | Dm:2 C:2 | Dm:2 Gm7:2 | A7:4 |"
+			"Dm:4 | Dm:2 C:2 | Dm:2 Gm7:2 | Dm:4 |",
+		.bass = "1...5...", .arpeggio = "", .sleigh = "",
 	},
 	{
 		.name = "We Wish You a Merry Christmas", .bpm = 112, .beatsPerBar = 3,
