@@ -1,9 +1,12 @@
+#include "tools/music/Instruments.h"
 #include "tools/music/Loudness.h"
 #include "tools/music/Mixer.h"
 #include "tools/music/Notation.h"
+#include "tools/music/Reverb.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 namespace
@@ -107,6 +110,86 @@ TEST(MusicLoudness, TruePeakFindsCrestsBetweenSamples)
 	EXPECT_GE(TruePeak(blip), 0.25);
 	EXPECT_EQ(TruePeak(StereoBuffer()), 0.0);
 	EXPECT_LE(IntegratedLoudness(StereoBuffer()), -70.0);
+}
+
+// The strength of one frequency in a mono signal (Goertzel), as an RMS-like amplitude.
+double ToneLevel(const std::vector<float>& samples, double frequency)
+{
+	const double w = 2.0 * kPi * frequency / kSampleRate;
+	const double coefficient = 2.0 * std::cos(w);
+	double s1 = 0.0;
+	double s2 = 0.0;
+	for (float sample : samples)
+	{
+		const double s0 = sample + coefficient * s1 - s2;
+		s2 = s1;
+		s1 = s0;
+	}
+	const double power = s1 * s1 + s2 * s2 - coefficient * s1 * s2;
+	return std::sqrt(power) / static_cast<double>(samples.size());
+}
+
+// Every player's note begins and ends at rest, so none clicks in or out, and stays in range.
+TEST(MusicInstruments, NotesRiseFromAndFallBackToSilence)
+{
+	for (Instrument instrument :
+	     {Instrument::Celesta, Instrument::MusicBox, Instrument::Glockenspiel, Instrument::Bell,
+	      Instrument::Harp, Instrument::Strings, Instrument::Bass, Instrument::SleighBells})
+	{
+		NoteEvent note;
+		note.instrument = instrument;
+		note.held = 0.7;
+		note.midi = instrument == Instrument::Bass ? 41.0 : 69.0;
+		note.seed = 7;
+		const std::vector<float> sound = RenderNote(note);
+		ASSERT_GT(sound.size(), 1000u) << static_cast<int>(instrument);
+		EXPECT_LT(std::fabs(sound.front()), 1e-3f) << static_cast<int>(instrument);
+		EXPECT_LT(std::fabs(sound.back()), 1e-3f) << static_cast<int>(instrument);
+		const float loudest = std::fabs(*std::max_element(
+		    sound.begin(), sound.end(), [](float a, float b) { return std::fabs(a) < std::fabs(b); }));
+		EXPECT_GT(loudest, 0.01f) << static_cast<int>(instrument);
+		EXPECT_LT(loudest, 3.0f) << static_cast<int>(instrument);
+	}
+}
+
+// A top note of the music box would have its bright upper partial above the Nyquist
+// frequency; it must be left out, not folded back into the audible band.
+TEST(MusicInstruments, HighNotesDoNotAlias)
+{
+	NoteEvent note;
+	note.instrument = Instrument::MusicBox;
+	note.midi = 108.0; // C8, 4186 Hz: its 6.27 partial would sit at 26.2 kHz
+	const std::vector<float> sound = RenderNote(note);
+	const double fundamental = ToneLevel(sound, 4186.0);
+	const double folded = ToneLevel(sound, kSampleRate - 4186.0 * 6.27);
+	EXPECT_GT(fundamental, 0.0);
+	EXPECT_LT(folded, fundamental * 1e-3);
+}
+
+// The loop relies on the room falling silent well within the ten seconds it is primed with.
+TEST(MusicReverb, TailDiesAwayWithinSeconds)
+{
+	Reverb reverb;
+	reverb.Init(Reverb::Settings{});
+	double early = 0.0;
+	double late = 0.0;
+	for (size_t i = 0; i < 7 * kSampleRate; ++i)
+	{
+		float left = 0.0f;
+		float right = 0.0f;
+		reverb.Process(i < 100 ? 1.0f : 0.0f, left, right);
+		const double energy = left * left + right * right;
+		if (i < kSampleRate / 2)
+		{
+			early += energy;
+		}
+		else if (i >= 6 * kSampleRate)
+		{
+			late += energy;
+		}
+	}
+	EXPECT_GT(early, 0.0);
+	EXPECT_LT(10.0 * std::log10(late / early), -80.0);
 }
 
 // A note struck just before the end of the loop rings on over its start, and the room around
