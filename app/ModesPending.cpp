@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-// Saver mode, the preview and the Options dialog are built in later steps; until then each
+// Saver mode and the preview are built in later steps; until then each
 // mode writes what it writes so far and says that it is not there yet.
 
 void RunSaver()
@@ -17,9 +17,4 @@ void RunSaver()
 void RunPreview()
 {
 	std::fprintf(stderr, "glimmerhearth: the preview is not built yet; start-up ends here.\n");
-}
-
-void RunOptionsDialog()
-{
-	std::fprintf(stderr, "glimmerhearth: the Options dialog is not built yet; start-up ends here.\n");
 }
