@@ -1,3 +1,4 @@
+#include "tests/support/Files.h"
 #include "app/LogFile.h"
 
 #include "tests/support/TempDir.h"
@@ -9,12 +10,6 @@
 
 namespace
 {
-std::string ReadFile(const std::filesystem::path& path)
-{
-	std::ifstream in(path, std::ios::binary);
-	return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 TEST(LogFile, EmptyNameWritesNothingAnywhere)
 {
 	TempDir dir;

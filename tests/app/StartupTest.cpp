@@ -1,4 +1,5 @@
 // Whole-program start-up: the real executable, real files.
+#include "tests/support/Files.h"
 #include "tests/support/Process.h"
 #include "tests/support/TempDir.h"
 
@@ -9,12 +10,6 @@
 
 namespace
 {
-std::string ReadFile(const std::filesystem::path& path)
-{
-	std::ifstream in(path, std::ios::binary);
-	return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 TEST(Startup, WithoutLogVariableNoLogFileIsWritten)
 {
 	TempDir dir;

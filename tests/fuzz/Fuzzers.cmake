@@ -4,4 +4,12 @@ set(GLIMMER_FUZZERS
 	"cmdline|CommandLineFuzz.cpp"
 	"archive|ArchiveFuzz.cpp"
 	"registry|RegistryFuzz.cpp"
+	"tga|TgaFuzz.cpp"
+	"bmp|BmpFuzz.cpp"
+	"jpeg|JpegFuzz.cpp"
+	"ogg|OggFuzz.cpp"
+	"bsm|BsmFuzz.cpp"
+	"bss|BssFuzz.cpp"
+	"bsa|BsaFuzz.cpp"
+	"particles|ParticleFuzz.cpp"
 )

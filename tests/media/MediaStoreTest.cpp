@@ -1,3 +1,4 @@
+#include "tests/support/Files.h"
 #include "media/MediaStore.h"
 
 #include "app/LogFile.h"
@@ -12,12 +13,6 @@
 
 namespace
 {
-std::string ReadFile(const std::filesystem::path& path)
-{
-	std::ifstream in(path, std::ios::binary);
-	return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 std::vector<uint8_t> Archive(const std::vector<std::pair<std::string, std::string>>& files)
 {
 	RarWriter writer;

@@ -1,4 +1,5 @@
 // The build-time packer against two independent RAR readers (7-Zip and libarchive) and our own.
+#include "tests/support/Files.h"
 #include "media/ArchiveReader.h"
 #include "tests/support/Process.h"
 #include "tests/support/TempDir.h"
@@ -15,12 +16,6 @@ namespace fs = std::filesystem;
 
 namespace
 {
-std::string ReadFile(const fs::path& path)
-{
-	std::ifstream in(path, std::ios::binary);
-	return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 void WriteFile(const fs::path& path, const std::string& bytes)
 {
 	fs::create_directories(path.parent_path());

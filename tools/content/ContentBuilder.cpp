@@ -1,16 +1,18 @@
 // gh_content: writes every content file of the program into a staging tree.
 //
-//   gh_content <staging folder>
+//   gh_content <staging folder> [--contact-sheet <file.png>]
 //
 // primary/   becomes the primary archive (Models, Music, Particles, Sprites, Textures)
 // secondary/ becomes the secondary archive (the overlay glyphs and word pictures)
 // custom/    holds the pictures linked in as resources of their own (loading screen, bitmaps, icon)
 //
-// Everything is drawn by code from fixed seeds, so two runs write identical bytes.
+// Everything is drawn by code from fixed seeds, so two runs write identical bytes. The music has
+// a build step of its own that drops its file into primary/Music; that folder is left alone.
 
-#include "tools/content/ImageWriters.h"
+#include "tools/content/ContentParts.h"
 
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <stdexcept>
 
@@ -18,71 +20,52 @@ namespace fs = std::filesystem;
 
 namespace
 {
-Image SolidPicture(int width, int height, uint8_t r, uint8_t g, uint8_t b, uint8_t a)
+// Clears what an earlier run wrote, keeping primary/Music for the music's own step.
+void ClearStaging(const fs::path& staging)
 {
-	Image image(width, height);
-	image.Fill(r, g, b, a);
-	return image;
-}
-
-// The fallback texture: a quiet two-tone checker that is plainly "no texture here".
-Image DefaultTexture()
-{
-	Image image(64, 64);
-	for (int y = 0; y < 64; ++y)
+	fs::remove_all(staging / "secondary");
+	fs::remove_all(staging / "custom");
+	const fs::path primary = staging / "primary";
+	if (fs::is_directory(primary))
 	{
-		for (int x = 0; x < 64; ++x)
+		for (const auto& entry : fs::directory_iterator(primary))
 		{
-			const bool light = ((x / 16) + (y / 16)) % 2 == 0;
-			uint8_t* p = image.Pixel(x, y);
-			p[0] = light ? 150 : 110;
-			p[1] = light ? 140 : 100;
-			p[2] = light ? 130 : 95;
-			p[3] = 255;
+			if (entry.path().filename() != "Music")
+			{
+				fs::remove_all(entry.path());
+			}
 		}
 	}
-	return image;
-}
-
-void BuildPrimary(const fs::path& primary)
-{
 	for (const char* folder : {"Models", "Music", "Particles", "Sprites", "Textures"})
 	{
 		fs::create_directories(primary / folder);
 	}
-	WriteTga(primary / "Textures/tex_default.tga", DefaultTexture(), 24, TgaKind::Uncompressed);
-}
-
-void BuildCustom(const fs::path& custom)
-{
-	WriteJpeg(custom / "loading.jpg", SolidPicture(256, 256, 30, 40, 70, 255), 90);
-	WriteTga(custom / "4loader_ld.tga", SolidPicture(1, 1, 30, 40, 70, 255), 32, TgaKind::Uncompressed);
-	WriteTga(custom / "4loader_lu.tga", SolidPicture(1, 1, 30, 40, 70, 255), 32, TgaKind::Uncompressed);
-	WriteTga(custom / "4loader_rd.tga", SolidPicture(1, 1, 30, 40, 70, 255), 32, TgaKind::Uncompressed);
-	WriteTga(custom / "4loader_ru.tga", SolidPicture(1, 1, 30, 40, 70, 255), 32, TgaKind::Uncompressed);
-	WriteBmp(custom / "about.bmp", SolidPicture(128, 96, 40, 60, 90, 255));
-	WriteBmp(custom / "options.bmp", SolidPicture(210, 150, 40, 60, 90, 255));
-	WriteBmp(custom / "preview.bmp", SolidPicture(152, 112, 40, 60, 90, 255));
-	WriteTga(custom / "icon.tga", SolidPicture(64, 64, 180, 40, 40, 255), 32, TgaKind::Uncompressed);
+	fs::create_directories(staging / "secondary/Textures");
+	fs::create_directories(staging / "custom");
 }
 } // namespace
 
 int main(int argc, char** argv)
 {
-	if (argc != 2)
+	const bool withSheet = argc == 4 && std::strcmp(argv[2], "--contact-sheet") == 0;
+	if (argc != 2 && !withSheet)
 	{
-		std::fprintf(stderr, "usage: gh_content <staging folder>\n");
+		std::fprintf(stderr, "usage: gh_content <staging folder> [--contact-sheet <file.png>]\n");
 		return 2;
 	}
 	try
 	{
 		const fs::path staging = argv[1];
-		fs::remove_all(staging / "primary");
-		fs::remove_all(staging / "secondary");
-		fs::remove_all(staging / "custom");
-		BuildPrimary(staging / "primary");
-		fs::create_directories(staging / "secondary/Textures");
-		BuildCustom(staging / "custom");
+		ClearStaging(staging);
+		ContentOutput out(staging);
+		BuildOverlayArt(out);
+		BuildSprites(out);
+		BuildParticles(out);
+		BuildPictures(out);
+		if (withSheet)
+		{
+			WriteContactSheet(out.Pictures(), argv[3]);
+		}
 	}
 	catch (const std::exception& error)
 	{

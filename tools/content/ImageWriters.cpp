@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include <jpeglib.h>
+#include <png.h>
 
 namespace fs = std::filesystem;
 
@@ -20,17 +21,6 @@ void Put32(std::vector<uint8_t>& out, uint32_t v)
 {
 	Put16(out, v & 0xFFFF);
 	Put16(out, v >> 16);
-}
-
-void WriteBytes(const fs::path& path, const std::vector<uint8_t>& bytes)
-{
-	fs::create_directories(path.parent_path());
-	std::ofstream out(path, std::ios::binary | std::ios::trunc);
-	out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-	if (!out)
-	{
-		throw std::runtime_error("cannot write " + path.string());
-	}
 }
 
 // One pixel in the file's channel order: B, G, R(, A).
@@ -64,7 +54,8 @@ void AppendRunLengthRow(std::vector<uint8_t>& out, const Image& image, int y, in
 	while (x < image.width)
 	{
 		int run = 1;
-		while (x + run < image.width && run < 128 && SamePixel(image.Pixel(x, y), image.Pixel(x + run, y), channels))
+		while (x + run < image.width && run < 128 &&
+		       SamePixel(image.Pixel(x, y), image.Pixel(x + run, y), channels))
 		{
 			++run;
 		}
@@ -77,7 +68,7 @@ void AppendRunLengthRow(std::vector<uint8_t>& out, const Image& image, int y, in
 		}
 		int literal = 1;
 		while (x + literal < image.width && literal < 128 &&
-			   !SamePixel(image.Pixel(x + literal - 1, y), image.Pixel(x + literal, y), channels))
+		       !SamePixel(image.Pixel(x + literal - 1, y), image.Pixel(x + literal, y), channels))
 		{
 			++literal;
 		}
@@ -91,21 +82,32 @@ void AppendRunLengthRow(std::vector<uint8_t>& out, const Image& image, int y, in
 }
 } // namespace
 
+void WriteFileBytes(const fs::path& path, const std::vector<uint8_t>& bytes)
+{
+	fs::create_directories(path.parent_path());
+	std::ofstream out(path, std::ios::binary | std::ios::trunc);
+	out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+	if (!out)
+	{
+		throw std::runtime_error("cannot write " + path.string());
+	}
+}
+
 void WriteTga(const fs::path& path, const Image& image, int bitsPerPixel, TgaKind kind)
 {
 	const int channels = bitsPerPixel / 8;
 	std::vector<uint8_t> out;
-	out.push_back(0);                                       // no identification field
-	out.push_back(0);                                       // no colour map
-	out.push_back(kind == TgaKind::RunLength ? 10 : 2);     // true colour
-	out.insert(out.end(), 5, 0);                            // colour-map description
-	Put16(out, 0);                                          // x origin
-	Put16(out, 0);                                          // y origin
+	out.push_back(0);                                   // no identification field
+	out.push_back(0);                                   // no colour map
+	out.push_back(kind == TgaKind::RunLength ? 10 : 2); // true colour
+	out.insert(out.end(), 5, 0);                        // colour-map description
+	Put16(out, 0);                                      // x origin
+	Put16(out, 0);                                      // y origin
 	Put16(out, static_cast<uint32_t>(image.width));
 	Put16(out, static_cast<uint32_t>(image.height));
 	out.push_back(static_cast<uint8_t>(bitsPerPixel));
-	out.push_back(static_cast<uint8_t>(0x20 | (channels == 4 ? 8 : 0))); // top-left origin, alpha bits
-	for (int y = 0; y < image.height; ++y)
+	out.push_back(static_cast<uint8_t>(channels == 4 ? 8 : 0)); // bottom-left origin, alpha bits
+	for (int y = image.height - 1; y >= 0; --y)
 	{
 		if (kind == TgaKind::RunLength)
 		{
@@ -117,7 +119,7 @@ void WriteTga(const fs::path& path, const Image& image, int bitsPerPixel, TgaKin
 			AppendBgra(out, image.Pixel(x, y), channels);
 		}
 	}
-	WriteBytes(path, out);
+	WriteFileBytes(path, out);
 }
 
 void WriteBmp(const fs::path& path, const Image& image)
@@ -149,7 +151,7 @@ void WriteBmp(const fs::path& path, const Image& image)
 		}
 		out.insert(out.end(), rowBytes - static_cast<uint32_t>(image.width) * 3, 0);
 	}
-	WriteBytes(path, out);
+	WriteFileBytes(path, out);
 }
 
 void WriteJpeg(const fs::path& path, const Image& image, int quality)
@@ -183,6 +185,36 @@ void WriteJpeg(const fs::path& path, const Image& image, int quality)
 	}
 	jpeg_finish_compress(&info);
 	jpeg_destroy_compress(&info);
-	WriteBytes(path, std::vector<uint8_t>(buffer, buffer + size));
+	WriteFileBytes(path, std::vector<uint8_t>(buffer, buffer + size));
 	free(buffer);
+}
+
+void WritePng(const fs::path& path, const Image& image)
+{
+	fs::create_directories(path.parent_path());
+	std::FILE* file = std::fopen(path.c_str(), "wb");
+	if (!file)
+	{
+		throw std::runtime_error("cannot write " + path.string());
+	}
+	png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+	png_infop info = png_create_info_struct(png);
+	if (setjmp(png_jmpbuf(png)))
+	{
+		png_destroy_write_struct(&png, &info);
+		std::fclose(file);
+		throw std::runtime_error("libpng failed on " + path.string());
+	}
+	png_init_io(png, file);
+	png_set_IHDR(png, info, static_cast<png_uint_32>(image.width), static_cast<png_uint_32>(image.height), 8,
+	             PNG_COLOR_TYPE_RGBA, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+	             PNG_FILTER_TYPE_DEFAULT);
+	png_write_info(png, info);
+	for (int y = 0; y < image.height; ++y)
+	{
+		png_write_row(png, image.Pixel(0, y));
+	}
+	png_write_end(png, info);
+	png_destroy_write_struct(&png, &info);
+	std::fclose(file);
 }

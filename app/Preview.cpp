@@ -1,0 +1,79 @@
+#include "app/CommandLine.h"
+#include "app/Entry.h"
+#include "app/LogFile.h"
+#include "app/PreviewWindow.h"
+#include "app/RunMode.h"
+#include "render/ImageDecoders.h"
+#include "resources/Resources.h"
+
+#include <X11/Xlib.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+
+namespace
+{
+// A lost connection to the display means the host and its window are gone: the preview ends
+// as it does on a quit.
+int EndOnLostDisplay(Display*)
+{
+	std::exit(0);
+}
+
+// The picture of the preview is linked in as a bitmap resource.
+bool DecodePreviewPicture(DecodedImage& picture)
+{
+	return DecodeBmp(Resources::Find(ResourceId::kBitmap, ResourceId::kPreviewBitmap), picture);
+}
+
+void RunPreviewLoop(Display* display, PreviewWindow& preview)
+{
+	while (GetRunMode() == RunMode::Preview)
+	{
+		if (XPending(display) > 0)
+		{
+			XEvent event;
+			XNextEvent(display, &event);
+			// The host destroying its window ends the preview, like a close.
+			if (!preview.HandleEvent(event))
+			{
+				SetRunMode(RunMode::Quit);
+			}
+		}
+		std::this_thread::sleep_for(std::chrono::milliseconds(1));
+	}
+}
+} // namespace
+
+// The handle from /p is the X window id of the host's preview area.
+void RunPreview()
+{
+	g_log.WriteLine("", g_parentWindowHandle);
+	Display* display = g_parentWindowHandle != 0 ? XOpenDisplay(nullptr) : nullptr;
+	PreviewWindow preview;
+	DecodedImage picture;
+	bool created = false;
+	if (display != nullptr)
+	{
+		XSetIOErrorHandler(EndOnLostDisplay);
+		// A picture that cannot be decoded leaves nothing to show: that counts as a failed window.
+		created = DecodePreviewPicture(picture) && preview.Create(display, g_parentWindowHandle, picture);
+	}
+	g_log.WriteLine("Creating window...");
+	if (!created)
+	{
+		g_log.WriteLine("Create Window failed!");
+		if (display != nullptr)
+		{
+			XCloseDisplay(display);
+		}
+		return;
+	}
+	g_log.WriteLine("Window is create");
+	g_log.WriteLine("OpenGL initialized");
+	RunPreviewLoop(display, preview);
+	preview.Release();
+	XCloseDisplay(display);
+	std::exit(0);
+}
