@@ -2,6 +2,7 @@
 
 #include "app/Entry.h"
 #include "app/RunMode.h"
+#include "render/ImageDecoders.h"
 #include "resources/Resources.h"
 #include "settings/Cp1251.h"
 #include "settings/LabelText.h"
@@ -9,6 +10,7 @@
 
 #include <gtk/gtk.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -167,10 +169,31 @@ GtkWidget* NewDialogWindow(const char* title)
 	return window;
 }
 
-// The decoration pictures come with the image decoders.
-GtkWidget* NewBitmapPicture(int)
+// A bitmap resource as a picture control. The decoder gives the bottom row first; the screen
+// wants the top row first. A picture that cannot be decoded leaves the control empty.
+GtkWidget* NewBitmapPicture(int resourceId)
 {
-	return gtk_image_new();
+	DecodedImage image;
+	if (!DecodeBmp(Resources::Find(ResourceId::kBitmap, resourceId), image))
+	{
+		return gtk_image_new();
+	}
+	GdkPixbuf* pixbuf = gdk_pixbuf_new(GDK_COLORSPACE_RGB, image.channels == 4, 8, image.width, image.height);
+	if (pixbuf == nullptr)
+	{
+		return gtk_image_new();
+	}
+	const size_t rowBytes = static_cast<size_t>(image.width) * static_cast<size_t>(image.channels);
+	const int stride = gdk_pixbuf_get_rowstride(pixbuf);
+	guchar* pixels = gdk_pixbuf_get_pixels(pixbuf);
+	for (int row = 0; row < image.height; ++row)
+	{
+		const uint8_t* source = image.pixels.data() + static_cast<size_t>(image.height - 1 - row) * rowBytes;
+		std::copy(source, source + rowBytes, pixels + static_cast<size_t>(row) * static_cast<size_t>(stride));
+	}
+	GtkWidget* picture = gtk_image_new_from_pixbuf(pixbuf);
+	g_object_unref(pixbuf);
+	return picture;
 }
 
 // A whole trackbar position; the settings record may hold any float, the trackbar clamps it.
@@ -312,7 +335,7 @@ void OptionsDialog::BuildOptionsWindow()
 	gtk_grid_set_row_spacing(GTK_GRID(grid), kGroupSpacing);
 	gtk_grid_attach(GTK_GRID(grid), BuildVideoModeGroup(), 0, 0, 1, 1);
 	gtk_grid_attach(GTK_GRID(grid), BuildSoundGroup(), 0, 1, 1, 1);
-	GtkWidget* picture = NewBitmapPicture(ResourceId::kOptionsBitmap);
+	GtkWidget* picture = Add(NewBitmapPicture(ResourceId::kOptionsBitmap), "Bitmap143");
 	gtk_widget_set_valign(picture, GTK_ALIGN_CENTER);
 	gtk_grid_attach(GTK_GRID(grid), picture, 1, 0, 1, 2);
 	gtk_grid_attach(GTK_GRID(grid), BuildGraphicsGroup(), 0, 2, 1, 1);
@@ -361,7 +384,8 @@ void OptionsDialog::BuildAboutBox()
 	}
 
 	GtkWidget* inside = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 12);
-	gtk_box_pack_start(GTK_BOX(inside), NewBitmapPicture(ResourceId::kAboutBitmap), FALSE, FALSE, 0);
+	gtk_box_pack_start(GTK_BOX(inside), Add(NewBitmapPicture(ResourceId::kAboutBitmap), "Bitmap142"), FALSE,
+	                   FALSE, 0);
 	gtk_box_pack_start(GTK_BOX(inside), credits, FALSE, FALSE, 0);
 	GtkWidget* frame = NewGroup(nullptr, inside);
 

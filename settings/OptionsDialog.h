@@ -69,11 +69,13 @@ public:
 	// The control whose id is its widget name, or null; OptionsControl::kOptionsDialog and
 	// kAboutBox give the two windows.
 	GtkWidget* Control(int id) const;
+	// The same by widget name, for the controls without an id: the pictures ("Bitmap143",
+	// "Bitmap142") and the About box's labels ("About_Product" and the credits).
+	GtkWidget* ControlOrNull(const std::string& name) const;
 
 private:
 	GtkWidget* Add(GtkWidget* widget, const std::string& name);
 	GtkWidget* Add(GtkWidget* widget, int id);
-	GtkWidget* ControlOrNull(const std::string& name) const;
 
 	GtkWidget* BuildVideoModeGroup();
 	GtkWidget* BuildSoundGroup();

@@ -5,6 +5,8 @@
 
 #include "app/Entry.h"
 #include "app/RunMode.h"
+#include "render/ImageDecoders.h"
+#include "resources/Resources.h"
 #include "settings/DefaultsTable.h"
 #include "settings/LabelText.h"
 #include "settings/Registry.h"
@@ -23,13 +25,14 @@
 
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <functional>
 #include <initializer_list>
+#include <memory>
 #include <string>
 #include <vector>
-#include <memory>
 
 using namespace OptionsControl;
 
@@ -337,6 +340,9 @@ TEST_F(OptionsDialogTest, LabelsComeFromTheLabelTextWithTheirLeadingBlank)
 	EXPECT_EQ(Text(kStyle24h), " 24h format");
 	EXPECT_EQ(Text(kOk), " OK");
 	EXPECT_EQ(Text(kAboutBox), " About");
+	EXPECT_STREQ(gtk_label_get_text(GTK_LABEL(dialog.ControlOrNull("About_Product"))), " Glimmerhearth");
+	EXPECT_STREQ(gtk_label_get_text(GTK_LABEL(dialog.ControlOrNull("About_Music"))),
+	             " Music: traditional carols, arranged by us");
 
 	// Without a label text the template's texts stay.
 	dialog.Release();
@@ -387,6 +393,31 @@ void PumpEvents()
 			gtk_main_iteration_do(FALSE);
 		}
 		g_usleep(2000);
+	}
+}
+
+// The pictures show their bitmaps the right way up: the decoder's last row is the top one.
+TEST_F(OptionsDialogTest, PicturesShowTheirBitmaps)
+{
+	Open();
+	for (int resource : {ResourceId::kOptionsBitmap, ResourceId::kAboutBitmap})
+	{
+		DecodedImage bitmap;
+		ASSERT_TRUE(DecodeBmp(Resources::Find(ResourceId::kBitmap, resource), bitmap));
+		GtkWidget* picture = dialog.ControlOrNull("Bitmap" + std::to_string(resource));
+		ASSERT_NE(picture, nullptr);
+		GdkPixbuf* shown = gtk_image_get_pixbuf(GTK_IMAGE(picture));
+		ASSERT_NE(shown, nullptr);
+		ASSERT_EQ(gdk_pixbuf_get_width(shown), bitmap.width);
+		ASSERT_EQ(gdk_pixbuf_get_height(shown), bitmap.height);
+		ASSERT_EQ(gdk_pixbuf_get_n_channels(shown), bitmap.channels);
+		const size_t rowBytes = static_cast<size_t>(bitmap.width * bitmap.channels);
+		for (int row : {0, bitmap.height / 2, bitmap.height - 1})
+		{
+			const guchar* shownRow = gdk_pixbuf_get_pixels(shown) + row * gdk_pixbuf_get_rowstride(shown);
+			const uint8_t* bitmapRow = bitmap.pixels.data() + (bitmap.height - 1 - row) * rowBytes;
+			EXPECT_TRUE(std::equal(bitmapRow, bitmapRow + rowBytes, shownRow)) << resource << " row " << row;
+		}
 	}
 }
 
