@@ -4,17 +4,12 @@
 
 #include <cstdio>
 
-// Saver mode and the Options dialog are built in later steps; until then each mode writes what
-// it writes so far and says that it is not there yet.
+// Saver mode is built in a later step; until then it writes what it writes so far and says that
+// it is not there yet.
 
 void RunSaver()
 {
 	g_log.WriteLine("Starting...");
 	g_log.WriteLine("Starting init OpenGL");
 	std::fprintf(stderr, "glimmerhearth: the saver itself is not built yet; start-up ends here.\n");
-}
-
-void RunOptionsDialog()
-{
-	std::fprintf(stderr, "glimmerhearth: the Options dialog is not built yet; start-up ends here.\n");
 }
