@@ -44,6 +44,25 @@ Image DefaultTexture()
 	return image;
 }
 
+// The loading screen's background: a night sky, deep blue at the top, fading to pale snow at
+// the bottom.
+Image LoadingPicture()
+{
+	Image image(256, 256);
+	for (int y = 0; y < 256; ++y)
+	{
+		for (int x = 0; x < 256; ++x)
+		{
+			uint8_t* p = image.Pixel(x, y);
+			p[0] = static_cast<uint8_t>(20 + y * 180 / 255);
+			p[1] = static_cast<uint8_t>(30 + y * 180 / 255);
+			p[2] = static_cast<uint8_t>(70 + y * 160 / 255);
+			p[3] = 255;
+		}
+	}
+	return image;
+}
+
 void BuildPrimary(const fs::path& primary)
 {
 	for (const char* folder : {"Models", "Music", "Particles", "Sprites", "Textures"})
@@ -55,11 +74,13 @@ void BuildPrimary(const fs::path& primary)
 
 void BuildCustom(const fs::path& custom)
 {
-	WriteJpeg(custom / "loading.jpg", SolidPicture(256, 256, 30, 40, 70, 255), 90);
-	WriteTga(custom / "4loader_ld.tga", SolidPicture(1, 1, 30, 40, 70, 255), 32, TgaKind::Uncompressed);
-	WriteTga(custom / "4loader_lu.tga", SolidPicture(1, 1, 30, 40, 70, 255), 32, TgaKind::Uncompressed);
-	WriteTga(custom / "4loader_rd.tga", SolidPicture(1, 1, 30, 40, 70, 255), 32, TgaKind::Uncompressed);
-	WriteTga(custom / "4loader_ru.tga", SolidPicture(1, 1, 30, 40, 70, 255), 32, TgaKind::Uncompressed);
+	WriteJpeg(custom / "loading.jpg", LoadingPicture(), 90);
+	// Each corner of the loading screen has a colour of its own, so a turned or shifted corner
+	// shows at once.
+	WriteTga(custom / "4loader_ld.tga", SolidPicture(1, 1, 200, 40, 40, 255), 32, TgaKind::Uncompressed);
+	WriteTga(custom / "4loader_lu.tga", SolidPicture(1, 1, 40, 200, 40, 255), 32, TgaKind::Uncompressed);
+	WriteTga(custom / "4loader_rd.tga", SolidPicture(1, 1, 40, 40, 200, 255), 32, TgaKind::Uncompressed);
+	WriteTga(custom / "4loader_ru.tga", SolidPicture(1, 1, 220, 200, 40, 255), 32, TgaKind::Uncompressed);
 	WriteBmp(custom / "about.bmp", SolidPicture(128, 96, 40, 60, 90, 255));
 	WriteBmp(custom / "options.bmp", SolidPicture(210, 150, 40, 60, 90, 255));
 	WriteBmp(custom / "preview.bmp", SolidPicture(152, 112, 40, 60, 90, 255));
