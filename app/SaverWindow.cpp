@@ -17,9 +17,30 @@ constexpr char kErrorCaption[] = "Error";
 
 Uint32 s_quitMessageEvent = 0;
 
+// The saver draws on a real display only: left to itself, SDL falls back to its off-screen
+// driver when the X connection fails, and the saver would run on with nothing shown. Opening
+// an X connection fails now and then on a busy server, so it is tried a few times.
+bool StartVideoDriver()
+{
+	const char* chosen = std::getenv("SDL_VIDEODRIVER");
+	if (chosen == nullptr || *chosen == '\0')
+	{
+		SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11,wayland");
+	}
+	for (int attempt = 0; attempt < 5; ++attempt)
+	{
+		if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0)
+		{
+			return true;
+		}
+		SDL_Delay(100);
+	}
+	return false;
+}
+
 bool InitVideo()
 {
-	if (SDL_WasInit(SDL_INIT_VIDEO) == 0 && SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
+	if (SDL_WasInit(SDL_INIT_VIDEO) == 0 && !StartVideoDriver())
 	{
 		return false;
 	}

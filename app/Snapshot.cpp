@@ -173,22 +173,35 @@ void Snapshot::OnFrameDrawn(AppContext& app)
 		return;
 	}
 	++framesDrawn;
-	if (framesDrawn == 1)
+	// The rate is taken over the steady frames, once the fade-in veil has lifted.
+	if (steadyFrom == 0 && app.fadeAlpha <= 0.0f)
 	{
-		loopStartCounter = SDL_GetPerformanceCounter();
+		steadyFrom = framesDrawn;
+		steadyStartCounter = SDL_GetPerformanceCounter();
 	}
 	if (framesDrawn != frames)
 	{
 		return;
 	}
-	if (report && frames > 1)
+	if (report)
 	{
-		const double seconds = static_cast<double>(SDL_GetPerformanceCounter() - loopStartCounter) /
-		                       static_cast<double>(SDL_GetPerformanceFrequency());
-		std::printf("frames %d seconds %.3f fps %.1f\n", frames - 1, seconds, (frames - 1) / seconds);
-		std::fflush(stdout);
+		ReportFrameRate();
 	}
 	Capture(app);
+}
+
+void Snapshot::ReportFrameRate() const
+{
+	const int steadyFrames = frames - steadyFrom;
+	if (steadyFrom == 0 || steadyFrames < 1)
+	{
+		std::printf("frames 0: the fade-in had not ended\n");
+		return;
+	}
+	const double seconds = static_cast<double>(SDL_GetPerformanceCounter() - steadyStartCounter) /
+	                       static_cast<double>(SDL_GetPerformanceFrequency());
+	std::printf("frames %d seconds %.3f fps %.1f\n", steadyFrames, seconds, steadyFrames / seconds);
+	std::fflush(stdout);
 }
 
 // Reads the back buffer (the frame about to be shown) and ends the run.

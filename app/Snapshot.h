@@ -19,7 +19,7 @@ struct AppContext;
 //   --at "YYYY-MM-DD HH:MM:SS"  the local time the saver sees (2026-12-24 21:30:00)
 //   --seed N             the random seed (1)
 //   --step S             frame step in units (1; 55 units are one second)
-//   --report             also print the main loop's frame rate to standard output
+//   --report             also print the frame rate of the frames after the fade-in to standard output
 class Snapshot
 {
 public:
@@ -40,6 +40,7 @@ public:
 
 private:
 	void Capture(AppContext& app);
+	void ReportFrameRate() const;
 
 	bool active = false;
 	std::string outputPath;
@@ -51,7 +52,8 @@ private:
 	bool report = false;
 	FixedStepTimeSource fixedTime{1.0f};
 	int framesDrawn = 0;
-	uint64_t loopStartCounter = 0;
+	int steadyFrom = 0;
+	uint64_t steadyStartCounter = 0;
 };
 
 extern Snapshot g_snapshot;

@@ -13,8 +13,9 @@
 
 namespace
 {
-// The black veil binds this texture name; its colour is black, so any texture gives black.
-constexpr uint32_t kVeilTexture = 1;
+// The veil is plain black: it binds no texture, which also spares the rasteriser a texture
+// fetch per pixel of a full-screen quad.
+constexpr uint32_t kVeilTexture = 0;
 // A cursor that moves further than this between two frames ends the saver.
 constexpr int kMouseMoveLimit = 30;
 
@@ -79,8 +80,14 @@ void DrawQueuedQuads(AppContext& app)
 	{
 		glColor4f(quad.r, quad.g, quad.b, quad.a);
 		glBlendFunc(quad.sourceBlend, quad.destinationBlend);
+		// Texture name 0 is a plain coloured quad.
+		if (quad.texture == 0)
+		{
+			glDisable(GL_TEXTURE_2D);
+		}
 		glBindTexture(GL_TEXTURE_2D, quad.texture);
 		EmitQuadCorners(quad.x, quad.y, quad.halfWidth, quad.halfHeight);
+		glEnable(GL_TEXTURE_2D);
 	}
 	app.screenQuads.clear();
 }
