@@ -6,6 +6,7 @@
 #include "app/RunMode.h"
 #include "app/SaverWindow.h"
 #include "app/Snapshot.h"
+#include "audio/Music.h"
 #include "effects/FrameComposer.h"
 #include "render/LoadingScreen.h"
 #include "render/TextureManager.h"
@@ -53,7 +54,7 @@ void ReadLocalTime()
 
 void ShutDown()
 {
-	// The audio stops here first, when music is on.
+	StopSaverMusic();
 	g_log.WriteLine("Set old Gamma: ", g_app.oldGamma);
 	ApplyGamma(g_app.oldGamma);
 	// The scene's objects are released here, before the textures.
@@ -111,7 +112,11 @@ void RunSaver()
 	g_log.WriteLine("Window is create");
 	RunLoadSequence(window, g_app);
 	g_log.WriteLine("OpenGL initialized");
-	// With the music setting on, the audio starts here and logs "Sound initialized".
+	// Snapshots render frames for people and tests to look at; they stay silent.
+	if (!g_snapshot.Active())
+	{
+		StartSaverMusic(window);
+	}
 	RunMainLoop();
 }
 

@@ -81,7 +81,8 @@ struct LoadingPicture
 	{
 		DecodedImage image;
 		std::string error;
-		EXPECT_TRUE(DecodeJpeg(Resources::Find(ResourceId::kCustomData, ResourceId::kLoadingPicture), image, error));
+		EXPECT_TRUE(
+		    DecodeJpeg(Resources::Find(ResourceId::kCustomData, ResourceId::kLoadingPicture), image, error));
 		picture.width = image.width;
 		picture.height = image.height;
 		picture.rgb = image.pixels;
@@ -91,7 +92,8 @@ struct LoadingPicture
 	std::vector<double> MeanAround(double u, double v) const
 	{
 		const int r = std::max(1, picture.width / 160);
-		return picture.MeanAround(static_cast<int>(u * picture.width), static_cast<int>(v * picture.height), r);
+		return picture.MeanAround(static_cast<int>(u * picture.width), static_cast<int>(v * picture.height),
+		                          r);
 	}
 };
 
@@ -170,7 +172,8 @@ void CheckLoadingScreen(int width, int height)
 	for (const auto& [u, v] : std::vector<std::pair<double, double>>{
 	         {0.5, 0.5}, {0.5, 0.2}, {0.5, 0.8}, {0.3, 0.5}, {0.7, 0.5}, {0.5, 0.05}, {0.5, 0.95}})
 	{
-		const auto onScreen = picture.MeanAround(static_cast<int>(u * width), static_cast<int>(v * height), 6);
+		const auto onScreen =
+		    picture.MeanAround(static_cast<int>(u * width), static_cast<int>(v * height), 6);
 		const auto expected = background.MeanAround(u, v);
 		for (int i = 0; i < 3; ++i)
 		{
@@ -282,19 +285,6 @@ private:
 	Display* connection;
 	XRRScreenResources* resources = nullptr;
 };
-
-bool WaitFor(const std::function<bool()>& condition)
-{
-	for (int i = 0; i < 200; ++i)
-	{
-		if (condition())
-		{
-			return true;
-		}
-		std::this_thread::sleep_for(std::chrono::milliseconds(50));
-	}
-	return false;
-}
 
 // The saver is running and has set the gamma of the default setting: the linear ramp i x 256.
 bool SaverRampIsUp(const ScreenRamp& screen)

@@ -158,6 +158,20 @@ ProcessResult ChildProcess::Wait(std::chrono::milliseconds limit)
 	}
 }
 
+bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit)
+{
+	const auto deadline = std::chrono::steady_clock::now() + limit;
+	while (!condition())
+	{
+		if (std::chrono::steady_clock::now() > deadline)
+		{
+			return false;
+		}
+		std::this_thread::sleep_for(std::chrono::milliseconds(50));
+	}
+	return true;
+}
+
 ProcessResult RunProcess(const std::vector<std::string>& command, const Environment& environment,
                          std::chrono::milliseconds limit)
 {
