@@ -17,7 +17,10 @@ size_t SkipProgramName(const std::string& text)
 	return blank == std::string::npos ? text.size() : blank + 1;
 }
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c)
+{
+	return c >= '0' && c <= '9';
+}
 
 // Skips to the first decimal digit after `from` and reads the number that starts there.
 // Returns false when no digit follows. The number wraps like the original 32-bit handle.

@@ -43,7 +43,8 @@ uint32_t Sys_Milliseconds()
 {
 	timespec now{};
 	clock_gettime(CLOCK_MONOTONIC, &now);
-	const uint64_t ms = static_cast<uint64_t>(now.tv_sec) * 1000u + static_cast<uint64_t>(now.tv_nsec) / 1000000u;
+	const uint64_t ms =
+	    static_cast<uint64_t>(now.tv_sec) * 1000u + static_cast<uint64_t>(now.tv_nsec) / 1000000u;
 	return static_cast<uint32_t>(ms);
 }
 
@@ -53,7 +54,10 @@ bool Sys_PerformanceCounter(uint64_t& value)
 	return true;
 }
 
-uint64_t Sys_PerformanceFrequency() { return SDL_GetPerformanceFrequency(); }
+uint64_t Sys_PerformanceFrequency()
+{
+	return SDL_GetPerformanceFrequency();
+}
 
 LocalTime Sys_LocalTime()
 {

@@ -15,5 +15,11 @@ enum class RunMode : int
 
 extern volatile std::sig_atomic_t g_runMode;
 
-inline RunMode GetRunMode() { return static_cast<RunMode>(g_runMode); }
-inline void SetRunMode(RunMode mode) { g_runMode = static_cast<std::sig_atomic_t>(mode); }
+inline RunMode GetRunMode()
+{
+	return static_cast<RunMode>(g_runMode);
+}
+inline void SetRunMode(RunMode mode)
+{
+	g_runMode = static_cast<std::sig_atomic_t>(mode);
+}

@@ -7,7 +7,10 @@
 
 namespace
 {
-void QuitOnSignal(int) { SetRunMode(RunMode::Quit); }
+void QuitOnSignal(int)
+{
+	SetRunMode(RunMode::Quit);
+}
 } // namespace
 
 void InstallQuitSignals()

@@ -42,6 +42,6 @@ TEST(LogFile, TruncatesAndEndsLinesWithCrLfAndFormatsValues)
 	log.Close();
 	log.WriteLine("after close");
 	EXPECT_EQ(ReadFile(path),
-			  "Starting...\r\nMax fps: 59.5\r\nMin fps: 10000\r\nNew Gamma: 1\r\nOld Gamma: 0.987654\r\n");
+	          "Starting...\r\nMax fps: 59.5\r\nMin fps: 10000\r\nNew Gamma: 1\r\nOld Gamma: 0.987654\r\n");
 }
 } // namespace

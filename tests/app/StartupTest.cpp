@@ -13,10 +13,10 @@ namespace
 TEST(Startup, WithoutLogVariableNoLogFileIsWritten)
 {
 	TempDir dir;
-	const auto result = RunProcess({ProgramPath(), "/p", "0"},
-								   {{"XDG_CONFIG_HOME", (dir.Path() / "config").string()},
-									{"GLIMMERHEARTH_LOG", std::nullopt},
-									{"DISPLAY", std::nullopt}});
+	const auto result =
+	    RunProcess({ProgramPath(), "/p", "0"}, {{"XDG_CONFIG_HOME", (dir.Path() / "config").string()},
+	                                            {"GLIMMERHEARTH_LOG", std::nullopt},
+	                                            {"DISPLAY", std::nullopt}});
 	EXPECT_EQ(result.exitCode, 1) << result.output;
 	for (const auto& entry : std::filesystem::recursive_directory_iterator(dir.Path()))
 	{
@@ -28,9 +28,10 @@ TEST(Startup, LogVariableNamesTheLogFile)
 {
 	TempDir dir;
 	const auto log = dir.Path() / "g.log";
-	const auto result = RunProcess({ProgramPath(), "/s"}, {{"XDG_CONFIG_HOME", (dir.Path() / "config").string()},
-															{"GLIMMERHEARTH_LOG", log.string()},
-															{"DISPLAY", std::nullopt}});
+	const auto result =
+	    RunProcess({ProgramPath(), "/s"}, {{"XDG_CONFIG_HOME", (dir.Path() / "config").string()},
+	                                       {"GLIMMERHEARTH_LOG", log.string()},
+	                                       {"DISPLAY", std::nullopt}});
 	EXPECT_EQ(result.exitCode, 1) << result.output;
 	const std::string text = ReadFile(log);
 	EXPECT_NE(text.find("Starting...\r\nStarting init OpenGL\r\n"), std::string::npos) << text;
@@ -52,9 +53,10 @@ TEST(SingleInstanceSerial, SecondCopyEndsAtOnce)
 	const auto program = dir.Path() / "glimmerhearth";
 	std::filesystem::copy_file(RealProgramPath(), program);
 	const auto log = dir.Path() / "g.log";
-	const auto result = RunProcess({program.string(), "/s"}, {{"XDG_CONFIG_HOME", (dir.Path() / "config").string()},
-															   {"GLIMMERHEARTH_LOG", log.string()},
-															   {"DISPLAY", std::nullopt}});
+	const auto result =
+	    RunProcess({program.string(), "/s"}, {{"XDG_CONFIG_HOME", (dir.Path() / "config").string()},
+	                                          {"GLIMMERHEARTH_LOG", log.string()},
+	                                          {"DISPLAY", std::nullopt}});
 	EXPECT_EQ(result.exitCode, 0) << result.output;
 	EXPECT_EQ(ReadFile(log), "gi gi\r\ngi gi\r\n");
 }
@@ -66,8 +68,9 @@ TEST(SingleInstanceSerial, CopyUnderAnotherNameIsNotCounted)
 	const auto impostor = dir.Path() / "glimmerhearth2";
 	std::filesystem::copy_file("/bin/sleep", impostor);
 	ChildProcess running({impostor.string(), "30"});
-	const auto result = RunProcess({ProgramPath(), "/s"}, {{"XDG_CONFIG_HOME", (dir.Path() / "config").string()},
-															{"DISPLAY", std::nullopt}});
+	const auto result =
+	    RunProcess({ProgramPath(), "/s"},
+	               {{"XDG_CONFIG_HOME", (dir.Path() / "config").string()}, {"DISPLAY", std::nullopt}});
 	EXPECT_EQ(result.exitCode, 1) << result.output;
 }
 } // namespace

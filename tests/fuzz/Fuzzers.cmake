@@ -12,4 +12,5 @@ set(GLIMMER_FUZZERS
 	"bss|BssFuzz.cpp"
 	"bsa|BsaFuzz.cpp"
 	"particles|ParticleFuzz.cpp"
+	"labels|LabelTextFuzz.cpp"
 )

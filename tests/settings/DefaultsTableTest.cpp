@@ -1,5 +1,5 @@
-#include "settings/Cp1251.h"
 #include "settings/DefaultsTable.h"
+#include "settings/Cp1251.h"
 
 #include <gtest/gtest.h>
 
@@ -36,11 +36,11 @@ TEST(DefaultsTable, EmbeddedTextGivesTheShippedValues)
 TEST(DefaultsTable, CleansLinesAndSplitsAtTheFirstEquals)
 {
 	const DefaultsTable table = Parsed("Music\t\t= true;\r\n"
-									   "\r\n"
-									   "; comment only\r\n"
-									   "\xd0\xe0\xe7 = 7;\r\n" // Cyrillic key bytes vanish
-									   "A=b=c\r\n"
-									   "Volume = 35 dB\r\n");
+	                                   "\r\n"
+	                                   "; comment only\r\n"
+	                                   "\xd0\xe0\xe7 = 7;\r\n" // Cyrillic key bytes vanish
+	                                   "A=b=c\r\n"
+	                                   "Volume = 35 dB\r\n");
 	ASSERT_EQ(table.Entries().size(), 4u);
 	EXPECT_EQ(table.Entries()[0].key, "Music");
 	EXPECT_EQ(table.Entries()[0].value, "true");

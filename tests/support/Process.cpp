@@ -100,7 +100,10 @@ ChildProcess::~ChildProcess()
 	}
 }
 
-void ChildProcess::Signal(int signal) const { kill(pid, signal); }
+void ChildProcess::Signal(int signal) const
+{
+	kill(pid, signal);
+}
 
 ProcessResult ChildProcess::Wait(std::chrono::milliseconds limit)
 {
@@ -155,8 +158,22 @@ ProcessResult ChildProcess::Wait(std::chrono::milliseconds limit)
 	}
 }
 
+bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit)
+{
+	const auto deadline = std::chrono::steady_clock::now() + limit;
+	while (!condition())
+	{
+		if (std::chrono::steady_clock::now() > deadline)
+		{
+			return false;
+		}
+		std::this_thread::sleep_for(std::chrono::milliseconds(50));
+	}
+	return true;
+}
+
 ProcessResult RunProcess(const std::vector<std::string>& command, const Environment& environment,
-						 std::chrono::milliseconds limit)
+                         std::chrono::milliseconds limit)
 {
 	ChildProcess child(command, environment);
 	return child.Wait(limit);
@@ -172,6 +189,15 @@ std::string ProgramPath()
 	return alias.string();
 }
 
-std::string RealProgramPath() { return std::string(GLIMMER_BINARY_DIR) + "/glimmerhearth"; }
-std::string SourceDir() { return GLIMMER_SOURCE_DIR; }
-std::string BinaryDir() { return GLIMMER_BINARY_DIR; }
+std::string RealProgramPath()
+{
+	return std::string(GLIMMER_BINARY_DIR) + "/glimmerhearth";
+}
+std::string SourceDir()
+{
+	return GLIMMER_SOURCE_DIR;
+}
+std::string BinaryDir()
+{
+	return GLIMMER_BINARY_DIR;
+}

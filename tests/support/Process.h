@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -11,16 +12,16 @@
 // an entry with an empty optional is removed.
 struct ProcessResult
 {
-	int exitCode = -1;     // -1 when it was killed by a signal or the time limit
-	int signal = 0;        // the signal that ended it, if any
+	int exitCode = -1; // -1 when it was killed by a signal or the time limit
+	int signal = 0;    // the signal that ended it, if any
 	bool timedOut = false;
-	std::string output;    // standard output and standard error together
+	std::string output; // standard output and standard error together
 };
 
 using Environment = std::map<std::string, std::optional<std::string>>;
 
 ProcessResult RunProcess(const std::vector<std::string>& command, const Environment& environment = {},
-						 std::chrono::milliseconds limit = std::chrono::seconds(60));
+                         std::chrono::milliseconds limit = std::chrono::seconds(60));
 
 // A started program that the test talks to while it runs.
 class ChildProcess
@@ -43,6 +44,10 @@ private:
 	bool finished = false;
 	ProcessResult result;
 };
+
+// Polls the condition every 50 ms until it holds (true) or the limit passes (false).
+bool WaitFor(const std::function<bool()>& condition,
+             std::chrono::milliseconds limit = std::chrono::seconds(10));
 
 // The built program (under a test name, see Process.cpp) and folders of this build.
 std::string ProgramPath();

@@ -1,0 +1,158 @@
+#include "app/Saver.h"
+
+#include "app/AppContext.h"
+#include "app/Entry.h"
+#include "app/LogFile.h"
+#include "app/RunMode.h"
+#include "app/SaverWindow.h"
+#include "app/Snapshot.h"
+#include "audio/Music.h"
+#include "effects/FrameComposer.h"
+#include "render/LoadingScreen.h"
+#include "render/TextureManager.h"
+
+#include <cstdlib>
+
+AppContext g_app;
+
+namespace
+{
+constexpr char kWindowTitle[] = "Glimmerhearth";
+
+void ChooseDisplay()
+{
+	int desktopWidth = 0;
+	int desktopHeight = 0;
+	DesktopSize(desktopWidth, desktopHeight);
+	if (g_snapshot.Active())
+	{
+		g_app.screenWidth = g_snapshot.Width();
+		g_app.screenHeight = g_snapshot.Height();
+		g_app.colorBits = 32;
+		g_app.keepDisplay = true;
+		return;
+	}
+	const Resolution chosen = ChooseResolution(g_settings, desktopWidth, desktopHeight, g_app.desktopMode);
+	g_app.screenWidth = chosen.width;
+	g_app.screenHeight = chosen.height;
+	g_app.colorBits = chosen.colorBits;
+}
+
+void ReadCursorPosition()
+{
+	int x = 0;
+	int y = 0;
+	SDL_GetGlobalMouseState(&x, &y);
+	g_app.cursorX = g_app.referenceCursorX = x;
+	g_app.cursorY = g_app.referenceCursorY = y;
+}
+
+void ReadLocalTime()
+{
+	g_app.localTime = g_snapshot.Active() ? g_snapshot.Time() : Sys_LocalTime();
+}
+
+void ShutDown()
+{
+	StopSaverMusic();
+	g_log.WriteLine("Set old Gamma: ", g_app.oldGamma);
+	ApplyGamma(g_app.oldGamma);
+	// The scene's objects are released here, before the textures.
+	g_textures.ReleaseAll();
+	// The model cache is emptied here.
+	const FrameClock& clock = g_app.clock;
+	g_log.WriteLine("Max fps: ", clock.maxFps);
+	g_log.WriteLine("Min fps: ", clock.minFps);
+	g_log.WriteLine("Fps: ", (clock.maxFps + clock.minFps) * 0.5f);
+	g_log.Close();
+	ReleaseSaverWindow();
+	DestroySaverWindow();
+}
+} // namespace
+
+Resolution ChooseResolution(const Settings& settings, int desktopWidth, int desktopHeight, bool& desktopMode)
+{
+	const int index = settings.currentResolution;
+	const bool inTable = index >= 0 && index < Settings::kResolutionCount;
+	desktopMode = !inTable || index == Settings::kDesktopEntry;
+	if (inTable)
+	{
+		const Resolution& entry = settings.resolutions[index];
+		if (entry.width > 0 && entry.height > 0)
+		{
+			return entry;
+		}
+		desktopMode = true;
+	}
+	const Resolution& desktop = settings.resolutions[Settings::kDesktopEntry];
+	return {desktopWidth, desktopHeight, desktop.colorBits == 16 ? 16 : 32};
+}
+
+void RunSaver()
+{
+	g_log.WriteLine("Starting...");
+	g_log.WriteLine("Starting init OpenGL");
+	std::srand(g_snapshot.Active() ? g_snapshot.Seed() : Sys_Milliseconds());
+	if (g_snapshot.Active())
+	{
+		g_app.clock.SetTimeSource(&g_snapshot.TimeSource());
+	}
+	ChooseDisplay();
+	ReadCursorPosition();
+	g_app.fadeClock = 0.0f;
+	g_app.fullScreen = !g_snapshot.Active();
+
+	SDL_Window* window = CreateSaverWindow(kWindowTitle, g_app.screenWidth, g_app.screenHeight);
+	g_log.WriteLine("Creating window...");
+	if (window == nullptr)
+	{
+		g_log.WriteLine("Create Window failed!");
+		return;
+	}
+	g_log.WriteLine("Window is create");
+	RunLoadSequence(window, g_app);
+	g_log.WriteLine("OpenGL initialized");
+	// Snapshots render frames for people and tests to look at; they stay silent.
+	if (!g_snapshot.Active())
+	{
+		StartSaverMusic(window);
+	}
+	RunMainLoop();
+}
+
+void RunMainLoop()
+{
+	g_app.clock.Start();
+	while (GetRunMode() == RunMode::Saver)
+	{
+		// A waiting event takes the whole turn; only a turn without one draws a frame.
+		SDL_Event event;
+		if (SDL_PollEvent(&event))
+		{
+			if (IsQuitMessage(event))
+			{
+				break;
+			}
+			SaverWindowProc(event);
+			continue;
+		}
+		ReadLocalTime();
+		// The countdown of the clock overlay updates here.
+		FrameComposer::RenderFrame(g_app);
+		PollFrameInput();
+	}
+	ShutDown();
+}
+
+void PollFrameInput()
+{
+	if (g_snapshot.Active())
+	{
+		return;
+	}
+	if (SDL_GetGlobalMouseState(nullptr, nullptr) & SDL_BUTTON(SDL_BUTTON_LEFT))
+	{
+		SetRunMode(RunMode::Quit);
+	}
+	// The arrow keys move the current camera here (Up, Down, Left, Right) once cameras exist.
+}

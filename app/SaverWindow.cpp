@@ -1,0 +1,344 @@
+#include "app/SaverWindow.h"
+
+#include "app/AppContext.h"
+#include "app/DisplayGamma.h"
+#include "app/Platform.h"
+#include "app/RunMode.h"
+
+#include <GL/glew.h>
+#include <GL/glu.h>
+
+#include <cmath>
+#include <cstdlib>
+
+namespace
+{
+constexpr char kErrorCaption[] = "Error";
+
+Uint32 s_quitMessageEvent = 0;
+
+// The saver draws on a real display only: left to itself, SDL falls back to its off-screen
+// driver when the X connection fails, and the saver would run on with nothing shown. Opening
+// an X connection fails now and then on a busy server, so it is tried a few times.
+bool StartVideoDriver()
+{
+	const char* chosen = std::getenv("SDL_VIDEODRIVER");
+	if (chosen == nullptr || *chosen == '\0')
+	{
+		SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11,wayland");
+	}
+	for (int attempt = 0; attempt < 5; ++attempt)
+	{
+		if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0)
+		{
+			return true;
+		}
+		SDL_Delay(100);
+	}
+	return false;
+}
+
+bool InitVideo()
+{
+	if (SDL_WasInit(SDL_INIT_VIDEO) == 0 && !StartVideoDriver())
+	{
+		return false;
+	}
+	if (s_quitMessageEvent == 0)
+	{
+		s_quitMessageEvent = SDL_RegisterEvents(1);
+	}
+	return true;
+}
+
+// The pixel format asked for is colour bits, depth bits of the same number, and 32 stencil
+// bits. Drivers rarely have all of that, so the request steps down to what they commonly offer,
+// closest first, the way a closest-format search would; it never fails for the stencil alone.
+SDL_Window* CreateWindowWithClosestPixelFormat(const char* title, int width, int height, Uint32 flags)
+{
+	const int colorBits = g_app.colorBits == 16 ? 16 : 32;
+	const int requests[][2] = {{colorBits, 32}, {24, 8}, {colorBits, 8}, {16, 8}, {16, 0}, {0, 0}};
+	for (const auto& request : requests)
+	{
+		SetupPixelFormat(colorBits, request[0], request[1]);
+		if (SDL_Window* window = SDL_CreateWindow(title, 0, 0, width, height, flags))
+		{
+			return window;
+		}
+	}
+	Sys_MessageBox(kErrorCaption, "ChoosePixelFormat failed");
+	PostQuitMessage();
+	// The saver still gets its window; the GL calls that follow find no context and do nothing.
+	return SDL_CreateWindow(title, 0, 0, width, height, flags & ~SDL_WINDOW_OPENGL);
+}
+
+GLdouble AspectOf(int width, int height)
+{
+	return static_cast<GLdouble>(width) / static_cast<GLdouble>(height);
+}
+} // namespace
+
+void SetupPixelFormat(int colorBits, int depthBits, int stencilBits)
+{
+	const int channelBits = colorBits == 16 ? 5 : 8;
+	SDL_GL_ResetAttributes();
+	SDL_GL_SetAttribute(SDL_GL_RED_SIZE, channelBits);
+	SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, colorBits == 16 ? 6 : 8);
+	SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, channelBits);
+	SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, depthBits);
+	SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, stencilBits);
+	SDL_GL_SetAttribute(SDL_GL_ACCUM_RED_SIZE, 0);
+	SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+	// The fixed-function pipeline needs a compatibility context.
+	SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+}
+
+bool DesktopSize(int& width, int& height)
+{
+	SDL_DisplayMode mode;
+	if (!InitVideo() || SDL_GetDesktopDisplayMode(0, &mode) != 0)
+	{
+		width = 0;
+		height = 0;
+		return false;
+	}
+	width = mode.w;
+	height = mode.h;
+	return true;
+}
+
+SDL_Window* CreateSaverWindow(const char* title, int width, int height)
+{
+	if (!InitVideo())
+	{
+		return nullptr;
+	}
+	const Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN;
+	SDL_Window* window = CreateWindowWithClosestPixelFormat(title, width, height, flags);
+	if (window == nullptr)
+	{
+		return nullptr;
+	}
+	g_app.window = window;
+	SetFullScreenMode();
+	if (!g_app.keepDisplay)
+	{
+		SDL_ShowCursor(SDL_DISABLE);
+	}
+	SDL_ShowWindow(window);
+	SDL_RaiseWindow(window);
+	return window;
+}
+
+void SetFullScreenMode()
+{
+	if (!g_app.fullScreen || g_app.keepDisplay)
+	{
+		return;
+	}
+	SDL_DisplayMode current;
+	if (SDL_GetDesktopDisplayMode(0, &current) != 0)
+	{
+		Sys_MessageBox(kErrorCaption, "Could Not Enum Display Settings");
+		return;
+	}
+	if (g_app.desktopMode)
+	{
+		SDL_SetWindowFullscreen(g_app.window, SDL_WINDOW_FULLSCREEN_DESKTOP);
+		return;
+	}
+	// Only the size changes; depth and refresh rate stay as the desktop has them.
+	SDL_DisplayMode wanted = current;
+	wanted.w = g_app.screenWidth;
+	wanted.h = g_app.screenHeight;
+	SDL_DisplayMode closest;
+	if (SDL_GetClosestDisplayMode(0, &wanted, &closest) == nullptr ||
+	    SDL_SetWindowDisplayMode(g_app.window, &closest) != 0 ||
+	    SDL_SetWindowFullscreen(g_app.window, SDL_WINDOW_FULLSCREEN) != 0)
+	{
+		Sys_MessageBox(kErrorCaption, "Display Mode Not Compatible");
+		PostQuitMessage();
+		return;
+	}
+	// The window fills the mode the display really took, which the 2D layout goes by.
+	g_app.screenWidth = closest.w;
+	g_app.screenHeight = closest.h;
+}
+
+void CreateRenderContext(SDL_Window* window)
+{
+	g_app.window = window;
+	int width = 0;
+	int height = 0;
+	SDL_GL_GetDrawableSize(window, &width, &height);
+	g_app.clientWidth = width;
+	g_app.clientHeight = height;
+	g_app.glContext = SDL_GL_CreateContext(window);
+	if (g_app.glContext != nullptr)
+	{
+		SDL_GL_MakeCurrent(window, g_app.glContext);
+	}
+	ResizeViewport(g_app.clientWidth, g_app.clientHeight);
+	g_app.fadeAlpha = 1.0f;
+}
+
+void ResizeViewport(int width, int height)
+{
+	if (height == 0)
+	{
+		height = 1;
+	}
+	glViewport(0, 0, width, height);
+	glMatrixMode(GL_PROJECTION);
+	glLoadIdentity();
+	gluPerspective(45.0, AspectOf(width, height), 1.0, 3000.0);
+	glMatrixMode(GL_MODELVIEW);
+	glLoadIdentity();
+}
+
+void SwapSaverBuffers()
+{
+	SDL_GL_SwapWindow(g_app.window);
+}
+
+GammaRamp BuildPowerRamp(double exponent)
+{
+	GammaRamp ramp;
+	for (int i = 0; i < 256; ++i)
+	{
+		double v = std::pow(i * 0.00390625, exponent) * 65536.0;
+		// A broken exponent (not a number) must not turn into an arbitrary entry.
+		if (!(v >= 0.0))
+		{
+			v = 0.0;
+		}
+		else if (v > 65535.0)
+		{
+			v = 65535.0;
+		}
+		const auto entry = static_cast<uint16_t>(v);
+		ramp.red[i] = entry;
+		ramp.green[i] = entry;
+		ramp.blue[i] = entry;
+	}
+	return ramp;
+}
+
+namespace
+{
+// The mean over the non-zero entries of ln(v / 65536) / ln(i / 256). A channel without any
+// non-zero entry says nothing about its curve and counts as linear.
+double EstimateChannelExponent(const uint16_t* channel)
+{
+	double sum = 0.0;
+	int count = 0;
+	for (int i = 0; i < 256; ++i)
+	{
+		if (channel[i] != 0)
+		{
+			sum += std::log(channel[i] * (1.0 / 65536.0)) / std::log(i * (1.0 / 256.0));
+			++count;
+		}
+	}
+	return count > 0 ? sum / count : 1.0;
+}
+} // namespace
+
+double EstimateRampExponent(const GammaRamp& ramp)
+{
+	return (EstimateChannelExponent(ramp.red) + EstimateChannelExponent(ramp.green) +
+	        EstimateChannelExponent(ramp.blue)) *
+	       (1.0 / 3.0);
+}
+
+void ApplyGamma(double exponent)
+{
+	if (g_app.keepDisplay)
+	{
+		return;
+	}
+	WriteDisplayRamp(g_app.window, BuildPowerRamp(exponent));
+}
+
+double EstimateGamma()
+{
+	GammaRamp ramp;
+	if (g_app.keepDisplay || !ReadDisplayRamp(g_app.window, ramp))
+	{
+		return 1.0;
+	}
+	return EstimateRampExponent(ramp);
+}
+
+void SaverWindowProc(const SDL_Event& event)
+{
+	switch (event.type)
+	{
+	case SDL_KEYDOWN:
+		if (event.key.keysym.sym != SDLK_SPACE)
+		{
+			SetRunMode(RunMode::Quit);
+		}
+		break;
+	case SDL_QUIT:
+		SetRunMode(RunMode::Quit);
+		break;
+	case SDL_WINDOWEVENT:
+		if (event.window.event == SDL_WINDOWEVENT_CLOSE)
+		{
+			SetRunMode(RunMode::Quit);
+		}
+		break;
+	default:
+		break;
+	}
+}
+
+void PostQuitMessage()
+{
+	SDL_Event event = {};
+	event.type = s_quitMessageEvent;
+	SDL_PushEvent(&event);
+}
+
+bool IsQuitMessage(const SDL_Event& event)
+{
+	return s_quitMessageEvent != 0 && event.type == s_quitMessageEvent;
+}
+
+void ReleaseSaverWindow()
+{
+	if (g_app.glContext != nullptr)
+	{
+		SDL_GL_MakeCurrent(g_app.window, nullptr);
+		SDL_GL_DeleteContext(g_app.glContext);
+		g_app.glContext = nullptr;
+	}
+	if (g_app.fullScreen && !g_app.keepDisplay)
+	{
+		SDL_SetWindowFullscreen(g_app.window, 0);
+		SDL_ShowCursor(SDL_ENABLE);
+	}
+	PostQuitMessage();
+}
+
+void DestroySaverWindow()
+{
+	if (g_app.window == nullptr)
+	{
+		return;
+	}
+	if (!g_app.keepDisplay)
+	{
+		RestoreDisplayRamps(g_app.window);
+	}
+	SDL_DestroyWindow(g_app.window);
+	g_app.window = nullptr;
+}
+
+void ExitSaver(int exitCode)
+{
+	ReleaseSaverWindow();
+	DestroySaverWindow();
+	std::exit(exitCode);
+}

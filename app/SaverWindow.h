@@ -1,0 +1,53 @@
+#pragma once
+
+#include <SDL.h>
+
+#include <cstdint>
+
+// The saver's window, display mode, gamma ramp and GL context: the only code that talks to the
+// SDL video layer. Everything works on the process-wide AppContext (g_app).
+
+// One ramp of 256 entries per channel, as the saver reads and writes it.
+struct GammaRamp
+{
+	uint16_t red[256] = {};
+	uint16_t green[256] = {};
+	uint16_t blue[256] = {};
+};
+
+// The primary display's size as the desktop has it; false (and 0 x 0) when it cannot be read.
+bool DesktopSize(int& width, int& height);
+
+// Creates the window at (0, 0) with the closest GL pixel format to the request, switches the
+// display (SetFullScreenMode), hides the cursor and shows the window. Null when no window could
+// be made.
+SDL_Window* CreateSaverWindow(const char* title, int width, int height);
+void SetFullScreenMode();
+// Sets the GL attributes of one pixel-format request: colour bits as chosen, depth and stencil.
+void SetupPixelFormat(int colorBits, int depthBits, int stencilBits);
+// The context on the window, made current, with the viewport of its drawable size.
+void CreateRenderContext(SDL_Window* window);
+void ResizeViewport(int width, int height);
+void SwapSaverBuffers();
+
+// The gamma ramp of the screen: (i / 256)^exponent on all three channels.
+void ApplyGamma(double exponent);
+// The exponent that best describes the screen's current ramp; 1.0 when there is no ramp.
+double EstimateGamma();
+GammaRamp BuildPowerRamp(double exponent);
+double EstimateRampExponent(const GammaRamp& ramp);
+
+// The saver's reaction to one window event: any key but Space, and a close request, end it.
+void SaverWindowProc(const SDL_Event& event);
+
+// The quit message: ends the saver's loop at its next turn without touching the run mode.
+void PostQuitMessage();
+bool IsQuitMessage(const SDL_Event& event);
+
+// Context, display mode and cursor, then the quit message (in that order).
+void ReleaseSaverWindow();
+// The window itself goes last; the screen gets back the gamma ramp it had before the saver.
+void DestroySaverWindow();
+// Ends the process from inside the saver (undecodable content), giving the display back first:
+// on X11 a mode switch and a gamma ramp would outlive the process.
+[[noreturn]] void ExitSaver(int exitCode);

@@ -1,0 +1,241 @@
+#include "app/Snapshot.h"
+
+#include "app/AppContext.h"
+#include "app/RunMode.h"
+
+#include <GL/glew.h>
+#include <png.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+
+Snapshot g_snapshot;
+
+namespace
+{
+bool ParseInt(const std::string& text, int minimum, int maximum, int& value)
+{
+	try
+	{
+		size_t used = 0;
+		const long number = std::stol(text, &used);
+		if (used != text.size() || number < minimum || number > maximum)
+		{
+			return false;
+		}
+		value = static_cast<int>(number);
+		return true;
+	}
+	catch (const std::exception&)
+	{
+		return false;
+	}
+}
+
+bool ParseSize(const std::string& text, int& width, int& height)
+{
+	const size_t cross = text.find('x');
+	return cross != std::string::npos && ParseInt(text.substr(0, cross), 1, 16384, width) &&
+	       ParseInt(text.substr(cross + 1), 1, 16384, height);
+}
+
+bool ParseStep(const std::string& text, float& step)
+{
+	try
+	{
+		size_t used = 0;
+		step = std::stof(text, &used);
+		return used == text.size() && step > 0.0f && step <= 1000.0f;
+	}
+	catch (const std::exception&)
+	{
+		return false;
+	}
+}
+} // namespace
+
+bool ParseLocalTime(const std::string& text, LocalTime& time)
+{
+	int year = 0;
+	int month = 0;
+	int day = 0;
+	int hour = 0;
+	int minute = 0;
+	int second = 0;
+	char tail = 0;
+	if (std::sscanf(text.c_str(), "%4d-%2d-%2d %2d:%2d:%2d%c", &year, &month, &day, &hour, &minute, &second,
+	                &tail) != 6 ||
+	    year < 1601 || year > 9999 || month < 1 || month > 12 || day < 1 || day > 31 || hour > 23 ||
+	    minute > 59 || second > 59 || hour < 0 || minute < 0 || second < 0)
+	{
+		return false;
+	}
+	std::tm parts{};
+	parts.tm_year = year - 1900;
+	parts.tm_mon = month - 1;
+	parts.tm_mday = day;
+	parts.tm_hour = 12;
+	const std::time_t noon = timegm(&parts);
+	// timegm moves an impossible date such as February 30 on; such a date is refused.
+	if (parts.tm_mday != day)
+	{
+		return false;
+	}
+	time.year = static_cast<uint16_t>(year);
+	time.month = static_cast<uint16_t>(month);
+	time.day = static_cast<uint16_t>(day);
+	time.dayOfWeek = static_cast<uint16_t>(parts.tm_wday);
+	time.hour = static_cast<uint16_t>(hour);
+	time.minute = static_cast<uint16_t>(minute);
+	time.second = static_cast<uint16_t>(second);
+	time.milliseconds = 0;
+	return noon != -1;
+}
+
+bool Snapshot::TakeOptions(std::vector<std::string>& arguments, std::string& error)
+{
+	std::vector<std::string> rest;
+	float step = 1.0f;
+	for (size_t i = 0; i < arguments.size(); ++i)
+	{
+		const std::string& option = arguments[i];
+		if (option == "--report")
+		{
+			report = true;
+			continue;
+		}
+		const bool known = option == "--snapshot" || option == "--frames" || option == "--size" ||
+		                   option == "--at" || option == "--seed" || option == "--step";
+		if (!known)
+		{
+			rest.push_back(option);
+			continue;
+		}
+		if (i + 1 >= arguments.size())
+		{
+			error = option + " needs a value";
+			return false;
+		}
+		const std::string& value = arguments[++i];
+		int number = 0;
+		bool valid = true;
+		if (option == "--snapshot")
+		{
+			outputPath = value;
+			active = !value.empty();
+			valid = active;
+		}
+		else if (option == "--frames")
+		{
+			valid = ParseInt(value, 0, 10000000, frames);
+		}
+		else if (option == "--size")
+		{
+			valid = ParseSize(value, width, height);
+		}
+		else if (option == "--at")
+		{
+			valid = ParseLocalTime(value, time);
+		}
+		else if (option == "--seed")
+		{
+			valid = ParseInt(value, 0, 2147483647, number);
+			seed = static_cast<unsigned>(number);
+		}
+		else
+		{
+			valid = ParseStep(value, step);
+		}
+		if (!valid)
+		{
+			error = "bad value for " + option + ": " + value;
+			return false;
+		}
+	}
+	fixedTime = FixedStepTimeSource(step);
+	arguments.swap(rest);
+	return true;
+}
+
+void Snapshot::OnLoadingScreenDrawn(AppContext& app)
+{
+	if (active && frames == 0)
+	{
+		Capture(app);
+	}
+}
+
+void Snapshot::OnFrameDrawn(AppContext& app)
+{
+	if (!active)
+	{
+		return;
+	}
+	++framesDrawn;
+	// The rate is taken over the steady frames, once the fade-in veil has lifted.
+	if (steadyFrom == 0 && app.fadeAlpha <= 0.0f)
+	{
+		steadyFrom = framesDrawn;
+		steadyStartCounter = SDL_GetPerformanceCounter();
+	}
+	if (framesDrawn != frames)
+	{
+		return;
+	}
+	if (report)
+	{
+		ReportFrameRate();
+	}
+	Capture(app);
+}
+
+void Snapshot::ReportFrameRate() const
+{
+	const int steadyFrames = frames - steadyFrom;
+	if (steadyFrom == 0 || steadyFrames < 1)
+	{
+		std::printf("frames 0: the fade-in had not ended\n");
+		return;
+	}
+	const double seconds = static_cast<double>(SDL_GetPerformanceCounter() - steadyStartCounter) /
+	                       static_cast<double>(SDL_GetPerformanceFrequency());
+	std::printf("frames %d seconds %.3f fps %.1f\n", steadyFrames, seconds, steadyFrames / seconds);
+	std::fflush(stdout);
+}
+
+// Reads the back buffer (the frame about to be shown) and ends the run.
+void Snapshot::Capture(AppContext& app)
+{
+	const int w = app.clientWidth;
+	const int h = app.clientHeight;
+	std::vector<uint8_t> bottomUp(static_cast<size_t>(w) * h * 3);
+	glPixelStorei(GL_PACK_ALIGNMENT, 1);
+	glReadBuffer(GL_BACK);
+	glReadPixels(0, 0, w, h, GL_RGB, GL_UNSIGNED_BYTE, bottomUp.data());
+	std::vector<uint8_t> topDown(bottomUp.size());
+	const size_t row = static_cast<size_t>(w) * 3;
+	for (int y = 0; y < h; ++y)
+	{
+		std::copy_n(bottomUp.begin() + static_cast<ptrdiff_t>(row * (h - 1 - y)), row,
+		            topDown.begin() + static_cast<ptrdiff_t>(row * y));
+	}
+	if (!WritePng(outputPath, w, h, topDown))
+	{
+		std::fprintf(stderr, "glimmerhearth: cannot write the snapshot %s\n", outputPath.c_str());
+	}
+	SetRunMode(RunMode::Quit);
+}
+
+bool WritePng(const std::string& path, int width, int height, const std::vector<uint8_t>& rgbRows)
+{
+	png_image image{};
+	image.version = PNG_IMAGE_VERSION;
+	image.width = static_cast<png_uint_32>(width);
+	image.height = static_cast<png_uint_32>(height);
+	image.format = PNG_FORMAT_RGB;
+	const bool written =
+	    png_image_write_to_file(&image, path.c_str(), 0, rgbRows.data(), width * 3, nullptr) != 0;
+	png_image_free(&image);
+	return written;
+}

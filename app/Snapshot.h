@@ -1,0 +1,64 @@
+#pragma once
+
+#include "app/FrameClock.h"
+#include "app/Platform.h"
+
+#include <string>
+#include <vector>
+
+struct AppContext;
+
+// Runs the saver in a window of a given size with a fixed frame step, a fixed local time and a
+// fixed random seed, and writes one of its frames as a PNG picture. The frames are the saver's
+// own, drawn through the same code; only the display is left alone (no mode switch, no gamma
+// change) and the mouse does not end the run.
+//
+//   --snapshot out.png   the picture to write (turns the snapshot run on)
+//   --frames N           main-loop frames to draw; the last one is written (0: the loading screen)
+//   --size WxH           window size (1280x720)
+//   --at "YYYY-MM-DD HH:MM:SS"  the local time the saver sees (2026-12-24 21:30:00)
+//   --seed N             the random seed (1)
+//   --step S             frame step in units (1; 55 units are one second)
+//   --report             also print the frame rate of the frames after the fade-in to standard output
+class Snapshot
+{
+public:
+	// Takes the snapshot options out of `arguments`, leaving the rest in their order. False, with
+	// `error` set, when one of them is malformed.
+	bool TakeOptions(std::vector<std::string>& arguments, std::string& error);
+
+	bool Active() const { return active; }
+	int Width() const { return width; }
+	int Height() const { return height; }
+	unsigned Seed() const { return seed; }
+	const LocalTime& Time() const { return time; }
+	FrameTimeSource& TimeSource() { return fixedTime; }
+
+	// Called right before each buffer swap, while the frame is still in the back buffer.
+	void OnLoadingScreenDrawn(AppContext& app);
+	void OnFrameDrawn(AppContext& app);
+
+private:
+	void Capture(AppContext& app);
+	void ReportFrameRate() const;
+
+	bool active = false;
+	std::string outputPath;
+	int frames = 1;
+	int width = 1280;
+	int height = 720;
+	LocalTime time{2026, 12, 4, 24, 21, 30, 0, 0};
+	unsigned seed = 1;
+	bool report = false;
+	FixedStepTimeSource fixedTime{1.0f};
+	int framesDrawn = 0;
+	int steadyFrom = 0;
+	uint64_t steadyStartCounter = 0;
+};
+
+extern Snapshot g_snapshot;
+
+// Writes 8-bit RGB rows, top row first, as a PNG file.
+bool WritePng(const std::string& path, int width, int height, const std::vector<uint8_t>& rgbRows);
+// "YYYY-MM-DD HH:MM:SS" into a local time with its day of the week; false when malformed.
+bool ParseLocalTime(const std::string& text, LocalTime& time);

@@ -1,0 +1,123 @@
+#include "render/Renderer.h"
+
+#include "app/AppContext.h"
+#include "app/LogFile.h"
+#include "app/SaverWindow.h"
+#include "settings/Settings.h"
+
+#include <GL/glew.h>
+
+#include <string>
+
+namespace
+{
+void SeedFrameState(AppContext& app)
+{
+	for (float& step : app.clock.stepHistory)
+	{
+		step = 1.0f;
+	}
+	app.clock.minFps = 10000.0f;
+	app.clock.maxFps = 0.0f;
+	app.fadeClock = 0.0f;
+}
+
+void CreateCaptureTexture(AppContext& app)
+{
+	const int size = CaptureSizeFor(app.screenHeight);
+	app.captureSize = size;
+	GLuint texture = 0;
+	glGenTextures(1, &texture);
+	app.captureTexture = texture;
+	glBindTexture(GL_TEXTURE_2D, texture);
+	glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+	glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+	glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 0, 0, size, size, 0);
+}
+
+std::string DriverString(GLenum name)
+{
+	const auto* text = reinterpret_cast<const char*>(glGetString(name));
+	return text != nullptr ? text : "";
+}
+
+void LogDriver(AppContext& app)
+{
+	GLint units = 0;
+	glGetIntegerv(GL_MAX_TEXTURE_UNITS_ARB, &units);
+	app.maxTextureUnits = units;
+	g_log.WriteLine("Video card: " + DriverString(GL_RENDERER));
+	g_log.WriteLine("Vendor: " + DriverString(GL_VENDOR));
+	g_log.WriteLine("OpenGL version : " + DriverString(GL_VERSION));
+	g_log.WriteLine("Max Texture Units: ", app.maxTextureUnits);
+}
+
+void ProbeCapabilities(AppContext& app, bool loaderUp)
+{
+	app.hasVertexBuffers = loaderUp && GLEW_ARB_vertex_buffer_object;
+	g_log.WriteLine(app.hasVertexBuffers ? "VBO supported" : "VBO not supported!");
+
+	app.hasOcclusionQuery = false;
+	if (!loaderUp || !GLEW_ARB_occlusion_query)
+	{
+		g_log.WriteLine("ARB_Occlusion_querry not supported!");
+		return;
+	}
+	GLint bits = 0;
+	glGetQueryivARB(GL_SAMPLES_PASSED_ARB, GL_QUERY_COUNTER_BITS_ARB, &bits);
+	app.occlusionCounterBits = bits;
+	if (bits < 1)
+	{
+		g_log.WriteLine("ARB_Occlusion_querry not supported!");
+		return;
+	}
+	app.hasOcclusionQuery = true;
+	g_log.WriteLine("ARB_Occlusion_querry supported");
+	g_log.WriteLine("Occlussion querry bit: ", bits);
+}
+
+void HandOverGamma(AppContext& app)
+{
+	app.oldGamma = EstimateGamma();
+	g_log.WriteLine("Old Gamma: ", app.oldGamma);
+	const double exponent = 4.0 - g_settings.gamma;
+	ApplyGamma(exponent);
+	g_log.WriteLine("New Gamma: ", exponent);
+}
+} // namespace
+
+int CaptureSizeFor(int screenHeight)
+{
+	if (screenHeight >= 1024)
+	{
+		return 1024;
+	}
+	return screenHeight >= 512 ? 512 : 256;
+}
+
+void InitRenderer(SDL_Window* window, AppContext& app)
+{
+	g_log.WriteLine("start init render");
+	SeedFrameState(app);
+	CreateRenderContext(window);
+
+	glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+	glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+	SwapSaverBuffers();
+
+	CreateCaptureTexture(app);
+	glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+	glEnable(GL_DEPTH_TEST);
+	glEnable(GL_TEXTURE_2D);
+	app.clock.speed = 50.0f;
+
+	const bool loaderUp = app.glContext != nullptr && glewInit() == GLEW_OK;
+	if (!loaderUp)
+	{
+		g_log.WriteLine("Glew init failed!");
+	}
+	LogDriver(app);
+	ProbeCapabilities(app, loaderUp);
+	g_log.WriteLine("Model manager init");
+	HandOverGamma(app);
+}
