@@ -38,8 +38,14 @@ struct AppContext
 	bool fullScreen = false;
 	// The desktop entry: full screen at the desktop's own mode, no mode switch.
 	bool desktopMode = false;
-	// Snapshot runs leave the display alone: no mode switch, no gamma change, no hidden cursor.
+	// Snapshot runs and runs in a screen-saver host's window leave the display alone: no mode
+	// switch, no gamma change, no hidden cursor.
 	bool keepDisplay = false;
+	// Drawn in a screen-saver host's window (or, for the host's --window, a window of its own):
+	// the window may change its size, and the frames follow it.
+	bool hosted = false;
+	// Only the saver's own full-screen run ends on the mouse; snapshots and hosts end otherwise.
+	bool mouseEndsSaver = true;
 
 	SDL_Window* window = nullptr;
 	SDL_GLContext glContext = nullptr;

@@ -1,6 +1,7 @@
 #include "app/Entry.h"
 
 #include "app/CommandLine.h"
+#include "app/HostOptions.h"
 #include "app/LogFile.h"
 #include "app/Platform.h"
 #include "app/RunMode.h"
@@ -43,7 +44,11 @@ int RunEntry(const std::string& commandLine)
 {
 	g_defaults.LoadEmbedded();
 	g_log.Open(LogFileName());
-	EndIfAnotherCopyRuns();
+	// A screen-saver host runs one copy per screen and ends each one itself.
+	if (!g_host.Active())
+	{
+		EndIfAnotherCopyRuns();
+	}
 	g_settings.SetBuiltIns();
 	g_settings.Load();
 	g_mediaStore.Open();

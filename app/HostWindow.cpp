@@ -72,9 +72,10 @@ bool HostWindow::HasUsableVisual()
 	{
 		return false;
 	}
-	const bool usable = GlxAttribute(display, visual, GLX_USE_GL, 1) && GlxAttribute(display, visual, GLX_RGBA, 1) &&
-						GlxAttribute(display, visual, GLX_DOUBLEBUFFER, 1) &&
-						GlxAttribute(display, visual, GLX_DEPTH_SIZE, 16);
+	const bool usable = GlxAttribute(display, visual, GLX_USE_GL, 1) &&
+	                    GlxAttribute(display, visual, GLX_RGBA, 1) &&
+	                    GlxAttribute(display, visual, GLX_DOUBLEBUFFER, 1) &&
+	                    GlxAttribute(display, visual, GLX_DEPTH_SIZE, 16);
 	XFree(visual);
 	return usable;
 }
@@ -87,9 +88,10 @@ void HostWindow::Close()
 	}
 	display = nullptr;
 	window = 0;
+	gone = false;
 }
 
-bool HostWindow::Poll(bool& gone)
+bool HostWindow::Poll()
 {
 	bool resized = false;
 	while (display != nullptr && XPending(display) > 0)

@@ -21,9 +21,10 @@ public:
 	int Width() const { return width; }
 	int Height() const { return height; }
 
-	// Takes the window's structure events. Returns true when its size changed since the last
-	// call; `gone` turns true once the host has destroyed it.
-	bool Poll(bool& gone);
+	// Takes the window's structure events. Returns true when its size changed since the last call.
+	bool Poll();
+	// True once the host has destroyed the window.
+	bool Gone() const { return gone; }
 
 private:
 	bool HasUsableVisual();
@@ -32,4 +33,5 @@ private:
 	uint32_t window = 0;
 	int width = 0;
 	int height = 0;
+	bool gone = false;
 };

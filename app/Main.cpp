@@ -1,5 +1,6 @@
 #include "app/CommandLine.h"
 #include "app/Entry.h"
+#include "app/HostOptions.h"
 #include "app/Snapshot.h"
 
 #include <cstdio>
@@ -9,15 +10,20 @@
 int main(int argc, char** argv)
 {
 	std::vector<std::string> arguments(argv + 1, argv + argc);
-	// Options of this port come out before the screen-saver switch is read; a snapshot run is
-	// always a saver run.
+	// Options of this port and of a screen-saver host come out before the screen-saver switch is
+	// read; a snapshot run and a run in a host's window are always saver runs.
 	std::string error;
-	if (!g_snapshot.TakeOptions(arguments, error))
+	if (!g_snapshot.TakeOptions(arguments, error) || !g_host.TakeOptions(arguments, error))
 	{
 		std::fprintf(stderr, "glimmerhearth: %s\n", error.c_str());
 		return 2;
 	}
-	if (g_snapshot.Active())
+	if (g_snapshot.Active() && g_host.Active())
+	{
+		std::fprintf(stderr, "glimmerhearth: a snapshot is drawn in a window of its own, not a host's\n");
+		return 2;
+	}
+	if (g_snapshot.Active() || g_host.Active())
 	{
 		arguments = {"/s"};
 	}

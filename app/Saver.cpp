@@ -2,6 +2,7 @@
 
 #include "app/AppContext.h"
 #include "app/Entry.h"
+#include "app/HostOptions.h"
 #include "app/LogFile.h"
 #include "app/RunMode.h"
 #include "app/SaverWindow.h"
@@ -18,6 +19,8 @@ AppContext g_app;
 namespace
 {
 constexpr char kWindowTitle[] = "Glimmerhearth";
+constexpr int kOwnWindowWidth = 800;
+constexpr int kOwnWindowHeight = 600;
 
 void ChooseDisplay()
 {
@@ -30,6 +33,18 @@ void ChooseDisplay()
 		g_app.screenHeight = g_snapshot.Height();
 		g_app.colorBits = 32;
 		g_app.keepDisplay = true;
+		g_app.mouseEndsSaver = false;
+		return;
+	}
+	if (g_host.Active())
+	{
+		// A host's window brings its own size; a window of our own starts at this one.
+		g_app.screenWidth = kOwnWindowWidth;
+		g_app.screenHeight = kOwnWindowHeight;
+		g_app.colorBits = 32;
+		g_app.keepDisplay = true;
+		g_app.hosted = true;
+		g_app.mouseEndsSaver = false;
 		return;
 	}
 	const Resolution chosen = ChooseResolution(g_settings, desktopWidth, desktopHeight, g_app.desktopMode);
@@ -100,9 +115,15 @@ void RunSaver()
 	ChooseDisplay();
 	ReadCursorPosition();
 	g_app.fadeClock = 0.0f;
-	g_app.fullScreen = !g_snapshot.Active();
+	g_app.fullScreen = !g_app.keepDisplay;
+	if (g_host.ShowFps())
+	{
+		g_settings.showFps = true;
+	}
 
-	SDL_Window* window = CreateSaverWindow(kWindowTitle, g_app.screenWidth, g_app.screenHeight);
+	SDL_Window* window = g_app.hosted
+	                         ? CreateHostedSaverWindow(kWindowTitle)
+	                         : CreateSaverWindow(kWindowTitle, g_app.screenWidth, g_app.screenHeight);
 	g_log.WriteLine("Creating window...");
 	if (window == nullptr)
 	{
@@ -112,8 +133,9 @@ void RunSaver()
 	g_log.WriteLine("Window is create");
 	RunLoadSequence(window, g_app);
 	g_log.WriteLine("OpenGL initialized");
-	// Snapshots render frames for people and tests to look at; they stay silent.
-	if (!g_snapshot.Active())
+	// Snapshots render frames for people and tests to look at, and a preview inside another
+	// program's window is no place for music either.
+	if (!g_snapshot.Active() && g_host.Target() != HostTarget::WindowId)
 	{
 		StartSaverMusic(window);
 	}
@@ -136,6 +158,7 @@ void RunMainLoop()
 			SaverWindowProc(event);
 			continue;
 		}
+		FollowHostWindow();
 		ReadLocalTime();
 		// The countdown of the clock overlay updates here.
 		FrameComposer::RenderFrame(g_app);
@@ -146,7 +169,7 @@ void RunMainLoop()
 
 void PollFrameInput()
 {
-	if (g_snapshot.Active())
+	if (!g_app.mouseEndsSaver)
 	{
 		return;
 	}

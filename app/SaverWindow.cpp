@@ -2,6 +2,8 @@
 
 #include "app/AppContext.h"
 #include "app/DisplayGamma.h"
+#include "app/HostOptions.h"
+#include "app/HostWindow.h"
 #include "app/Platform.h"
 #include "app/RunMode.h"
 
@@ -16,6 +18,7 @@ namespace
 constexpr char kErrorCaption[] = "Error";
 
 Uint32 s_quitMessageEvent = 0;
+HostWindow s_hostWindow;
 
 // The saver draws on a real display only: left to itself, SDL falls back to its off-screen
 // driver when the X connection fails, and the saver would run on with nothing shown. Opening
@@ -128,6 +131,60 @@ SDL_Window* CreateSaverWindow(const char* title, int width, int height)
 	SDL_ShowWindow(window);
 	SDL_RaiseWindow(window);
 	return window;
+}
+
+SDL_Window* CreateHostedSaverWindow(const char* title)
+{
+	if (!InitVideo())
+	{
+		return nullptr;
+	}
+	if (g_host.Target() == HostTarget::NewWindow)
+	{
+		g_app.window = CreateWindowWithClosestPixelFormat(title, g_app.screenWidth, g_app.screenHeight,
+		                                                  SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE);
+		return g_app.window;
+	}
+	const char* error = nullptr;
+	if (!s_hostWindow.Open(g_host.WindowId(), error))
+	{
+		Sys_MessageBox(kErrorCaption, error);
+		return nullptr;
+	}
+	// The GL context is made on the visual the host gave its window (a legacy context, which SDL
+	// creates for the window's own visual), whatever pixel format the saver would ask for.
+	SDL_GL_ResetAttributes();
+	SDL_SetHint(SDL_HINT_VIDEO_FOREIGN_WINDOW_OPENGL, "1");
+	const auto handle = static_cast<uintptr_t>(s_hostWindow.Handle());
+	g_app.window = SDL_CreateWindowFrom(reinterpret_cast<const void*>(handle));
+	if (g_app.window == nullptr)
+	{
+		Sys_MessageBox(kErrorCaption, SDL_GetError());
+		s_hostWindow.Close();
+		return nullptr;
+	}
+	g_app.screenWidth = s_hostWindow.Width();
+	g_app.screenHeight = s_hostWindow.Height();
+	return g_app.window;
+}
+
+void FollowHostWindow()
+{
+	if (s_hostWindow.Poll())
+	{
+		FitViewportToWindow(s_hostWindow.Width(), s_hostWindow.Height());
+	}
+	if (s_hostWindow.Gone())
+	{
+		SetRunMode(RunMode::Quit);
+	}
+}
+
+void FitViewportToWindow(int width, int height)
+{
+	g_app.screenWidth = g_app.clientWidth = width;
+	g_app.screenHeight = g_app.clientHeight = height;
+	ResizeViewport(width, height);
 }
 
 void SetFullScreenMode()
@@ -288,6 +345,10 @@ void SaverWindowProc(const SDL_Event& event)
 		{
 			SetRunMode(RunMode::Quit);
 		}
+		else if (event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED && g_app.hosted)
+		{
+			FitViewportToWindow(event.window.data1, event.window.data2);
+		}
 		break;
 	default:
 		break;
@@ -308,7 +369,9 @@ bool IsQuitMessage(const SDL_Event& event)
 
 void ReleaseSaverWindow()
 {
-	if (g_app.glContext != nullptr)
+	// A context whose drawable the host has destroyed is left to end with the process: Mesa's
+	// software driver corrupts its heap when asked to let go of it.
+	if (g_app.glContext != nullptr && !s_hostWindow.Gone())
 	{
 		SDL_GL_MakeCurrent(g_app.window, nullptr);
 		SDL_GL_DeleteContext(g_app.glContext);
@@ -332,8 +395,10 @@ void DestroySaverWindow()
 	{
 		RestoreDisplayRamps(g_app.window);
 	}
+	// A host's window stays: SDL lets go of windows it did not make without destroying them.
 	SDL_DestroyWindow(g_app.window);
 	g_app.window = nullptr;
+	s_hostWindow.Close();
 }
 
 void ExitSaver(int exitCode)

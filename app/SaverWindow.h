@@ -23,6 +23,15 @@ bool DesktopSize(int& width, int& height);
 // be made.
 SDL_Window* CreateSaverWindow(const char* title, int width, int height);
 void SetFullScreenMode();
+// The window of a run under a screen-saver host (HostOptions): the host's X window adopted as it
+// is (its visual decides the pixel format), or for --window a resizable window of our own. The
+// display mode, the cursor and the gamma ramp are left alone. Null when there is no such window.
+SDL_Window* CreateHostedSaverWindow(const char* title);
+// Once a turn: a host's window that changed its size resizes the frames, and one that the host
+// destroyed ends the saver.
+void FollowHostWindow();
+// The frames follow a window whose drawable is now `width` × `height`.
+void FitViewportToWindow(int width, int height);
 // Sets the GL attributes of one pixel-format request: colour bits as chosen, depth and stencil.
 void SetupPixelFormat(int colorBits, int depthBits, int stencilBits);
 // The context on the window, made current, with the viewport of its drawable size.

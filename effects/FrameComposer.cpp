@@ -60,7 +60,7 @@ void AdvanceFades(AppContext& app)
 // The test measures movement between consecutive frames, not the total since the start.
 void EndOnMouseMove(AppContext& app)
 {
-	if (!g_settings.exitOnMouseMove || g_snapshot.Active())
+	if (!g_settings.exitOnMouseMove || !app.mouseEndsSaver)
 	{
 		return;
 	}

@@ -67,8 +67,8 @@ public:
 	Looks Look(Window window, int x, int y, int width, int height) const
 	{
 		Looks looks;
-		XImage* image = XGetImage(display, window, x, y, static_cast<unsigned>(width), static_cast<unsigned>(height),
-								  AllPlanes, ZPixmap);
+		XImage* image = XGetImage(display, window, x, y, static_cast<unsigned>(width),
+		                          static_cast<unsigned>(height), AllPlanes, ZPixmap);
 		if (image == nullptr)
 		{
 			return looks;
@@ -114,9 +114,10 @@ std::vector<int> RunningCopies(const fs::path& program)
 double SaverFrameLitShare(const XvfbServer& xvfb, const TempDir& dir, int width, int height)
 {
 	const fs::path picture = dir.Path() / "reference.png";
-	const auto result = RunProcess({ProgramPath(), "--snapshot", picture.string(), "--frames", "200", "--size",
-									std::to_string(width) + "x" + std::to_string(height)},
-								   {{"DISPLAY", xvfb.Display()}, {"XDG_CONFIG_HOME", (dir.Path() / "config").string()}});
+	const auto result =
+	    RunProcess({ProgramPath(), "--snapshot", picture.string(), "--frames", "200", "--size",
+	                std::to_string(width) + "x" + std::to_string(height)},
+	               {{"DISPLAY", xvfb.Display()}, {"XDG_CONFIG_HOME", (dir.Path() / "config").string()}});
 	EXPECT_EQ(result.exitCode, 1) << result.output;
 	png_image image{};
 	image.version = PNG_IMAGE_VERSION;
@@ -155,17 +156,17 @@ protected:
 	void SetUp() override
 	{
 		fs::permissions(home.Path(), fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
-										 fs::perms::others_read | fs::perms::others_exec);
+		                                 fs::perms::others_read | fs::perms::others_exec);
 		std::ofstream(home.Path() / ".xscreensaver") << "timeout: 0:30:00\n"
-														"lock: False\n"
-														"fade: False\n"
-														"unfade: False\n"
-														"splash: False\n"
-														"dpmsEnabled: False\n"
-														"mode: one\n"
-														"selected: 0\n"
-														"programs: GL: "
-													 << ProgramPath() << " --root \\n\n";
+		                                                "lock: False\n"
+		                                                "fade: False\n"
+		                                                "unfade: False\n"
+		                                                "splash: False\n"
+		                                                "dpmsEnabled: False\n"
+		                                                "mode: one\n"
+		                                                "selected: 0\n"
+		                                                "programs: GL: "
+		                                             << ProgramPath() << " --root \\n\n";
 		if (geteuid() == 0)
 		{
 			RunProcess({"/bin/chown", "-R", "nobody:nogroup", home.Path().string()});
@@ -177,7 +178,7 @@ protected:
 		if (geteuid() == 0)
 		{
 			command.insert(command.begin(),
-						   {"/usr/bin/setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"});
+			               {"/usr/bin/setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"});
 		}
 		return command;
 	}
@@ -185,14 +186,15 @@ protected:
 	Environment HostEnvironment() const
 	{
 		return {{"HOME", home.Path().string()},
-				{"DISPLAY", xvfb.Display()},
-				{"XDG_CONFIG_HOME", (home.Path() / "config").string()},
-				{"GLIMMERHEARTH_LOG", log.string()}};
+		        {"DISPLAY", xvfb.Display()},
+		        {"XDG_CONFIG_HOME", (home.Path() / "config").string()},
+		        {"GLIMMERHEARTH_LOG", log.string()}};
 	}
 
 	bool Command(const char* what) const
 	{
-		return RunProcess(AsUser({"/usr/bin/xscreensaver-command", what}), HostEnvironment(), 10s).exitCode == 0;
+		return RunProcess(AsUser({"/usr/bin/xscreensaver-command", what}), HostEnvironment(), 10s).exitCode ==
+		       0;
 	}
 
 	XvfbServer xvfb{640, 480};
@@ -208,16 +210,16 @@ TEST_F(XscreensaverHostSerial, ActivateRunsTheSaverInItsWindowAndDeactivateEndsI
 
 	std::vector<int> copies;
 	ASSERT_TRUE(WaitUntil(
-		[&]
-		{
-			copies = RunningCopies(ProgramPath());
-			return !copies.empty();
-		},
-		15s))
-		<< "xscreensaver started no saver";
+	    [&]
+	    {
+		    copies = RunningCopies(ProgramPath());
+		    return !copies.empty();
+	    },
+	    15s))
+	    << "xscreensaver started no saver";
 	EXPECT_EQ(copies.size(), 1u);
 	ASSERT_TRUE(WaitUntil([&] { return ReadFile(log).find("OpenGL initialized") != std::string::npos; }, 30s))
-		<< ReadFile(log);
+	    << ReadFile(log);
 	// Let the fade-in from black run its course before looking.
 	std::this_thread::sleep_for(3s);
 	Screen screen(xvfb);
@@ -225,7 +227,8 @@ TEST_F(XscreensaverHostSerial, ActivateRunsTheSaverInItsWindowAndDeactivateEndsI
 
 	ASSERT_TRUE(Command("-deactivate"));
 	const auto deactivated = std::chrono::steady_clock::now();
-	ASSERT_TRUE(WaitUntil([&] { return RunningCopies(ProgramPath()).empty(); }, 5s)) << "the saver keeps running";
+	ASSERT_TRUE(WaitUntil([&] { return RunningCopies(ProgramPath()).empty(); }, 5s))
+	    << "the saver keeps running";
 	EXPECT_LT(std::chrono::steady_clock::now() - deactivated, 1s);
 	ExpectFullShutdownLogged(log);
 	daemon.Signal(SIGTERM);
@@ -252,8 +255,8 @@ protected:
 	Environment RunEnvironment() const
 	{
 		return {{"DISPLAY", xvfb.Display()},
-				{"XDG_CONFIG_HOME", (dir.Path() / "config").string()},
-				{"GLIMMERHEARTH_LOG", (dir.Path() / "saver.log").string()}};
+		        {"XDG_CONFIG_HOME", (dir.Path() / "config").string()},
+		        {"GLIMMERHEARTH_LOG", (dir.Path() / "saver.log").string()}};
 	}
 
 	// Each quarter of the window shows the saver's frame, none of the window's white.
@@ -316,9 +319,11 @@ TEST_F(HostWindowProgramTest, EndsWhenTheHostDestroysItsWindow)
 
 TEST_F(HostWindowProgramTest, RefusesAWindowThatIsNotThere)
 {
-	const ProcessResult result = RunProcess({ProgramPath(), "-window-id", "0x7ffffff"}, RunEnvironment(), 20s);
+	const ProcessResult result =
+	    RunProcess({ProgramPath(), "-window-id", "0x7ffffff"}, RunEnvironment(), 20s);
 	EXPECT_EQ(result.exitCode, 1);
-	EXPECT_NE(result.output.find("Error: The host window does not exist"), std::string::npos) << result.output;
+	EXPECT_NE(result.output.find("Error: The host window does not exist"), std::string::npos)
+	    << result.output;
 	EXPECT_NE(ReadFile(dir.Path() / "saver.log").find("Create Window failed!"), std::string::npos);
 
 	const ProcessResult malformed = RunProcess({ProgramPath(), "-window-id", "nine"}, RunEnvironment(), 20s);
