@@ -3,9 +3,12 @@
 #include "tests/support/Files.h"
 #include "tests/support/Process.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/Xvfb.h"
 
 #include <gtest/gtest.h>
+#include <png.h>
 
+#include <algorithm>
 #include <set>
 #include <sstream>
 
@@ -36,9 +39,10 @@ std::vector<std::string> Lines(const std::string& text)
 	return lines;
 }
 
-// The names of the packages listed in a Depends field, versions left out.
-std::set<std::string> PackageNames(const std::string& depends)
+// The names of the packages listed in a Depends field, alternatives included, versions left out.
+std::set<std::string> PackageNames(std::string depends)
 {
+	std::replace(depends.begin(), depends.end(), '|', ',');
 	std::set<std::string> names;
 	std::istringstream in(depends);
 	for (std::string entry; std::getline(in, entry, ',');)
@@ -53,10 +57,16 @@ std::set<std::string> PackageNames(const std::string& depends)
 	return names;
 }
 
-// The installed package that holds the shared library `soname` on this machine.
-std::string PackageOfLibrary(const std::string& soname)
+// The installed package that holds the shared library `soname` as `binary` loads it (the same
+// name may come in other architectures' packages too).
+std::string PackageOfLibrary(const fs::path& binary, const std::string& soname)
 {
-	const std::string owners = Shell("dpkg -S '*/" + soname + "' | head -n 1");
+	const std::string resolved =
+	    Shell("ldd " + Quoted(binary) + " | awk '$1 == \"" + soname + "\" { print $3 }'");
+	// dpkg knows the file by its folder of this architecture, under /lib or /usr/lib alike.
+	const fs::path path = resolved.substr(0, resolved.find('\n'));
+	const std::string pattern = "*/" + path.parent_path().filename().string() + "/" + soname;
+	const std::string owners = Shell("dpkg -S '" + pattern + "' | head -n 1");
 	return owners.substr(0, owners.find_first_of(":"));
 }
 
@@ -149,7 +159,7 @@ TEST_F(PackageSerial, DependsOnThePackageOfEveryLinkedLibrary)
 		ASSERT_FALSE(needed.empty()) << binary;
 		for (const std::string& library : needed)
 		{
-			const std::string owner = PackageOfLibrary(library);
+			const std::string owner = PackageOfLibrary(binary, library);
 			EXPECT_TRUE(depends.contains(owner))
 			    << binary << " needs " << library << " of " << owner << "; Depends: " << Field("Depends");
 		}
@@ -225,5 +235,28 @@ TEST_F(PackageSerial, ManualPageDocumentsSwitchesOptionsFilesAndEnvironment)
 		EXPECT_NE(text.find(documented), std::string::npos) << documented;
 	}
 	EXPECT_EQ(text.find('@'), std::string::npos) << "a placeholder left in the page";
+}
+
+// The program as the package installs it (stripped, from its own folder) starts and draws: a
+// snapshot of the loading screen, which is never black.
+TEST_F(PackageSerial, UnpackedProgramDrawsASnapshot)
+{
+	XvfbServer xvfb(320, 240);
+	const fs::path picture = dir.Path() / "snapshot.png";
+	const ProcessResult result =
+	    RunProcess({(root / "usr/bin/glimmerhearth").string(), "--snapshot", picture.string(), "--frames",
+	                "0", "--size", "160x90"},
+	               {{"DISPLAY", xvfb.Display()}, {"XDG_CONFIG_HOME", (dir.Path() / "config").string()}});
+	EXPECT_EQ(result.exitCode, 1) << result.output;
+
+	png_image image{};
+	image.version = PNG_IMAGE_VERSION;
+	ASSERT_NE(png_image_begin_read_from_file(&image, picture.c_str()), 0) << result.output;
+	image.format = PNG_FORMAT_RGB;
+	std::vector<uint8_t> rgb(PNG_IMAGE_SIZE(image));
+	png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr);
+	EXPECT_EQ(image.width, 160u);
+	EXPECT_EQ(image.height, 90u);
+	EXPECT_GT(*std::max_element(rgb.begin(), rgb.end()), 16);
 }
 } // namespace
