@@ -6,22 +6,21 @@
 #include <string>
 #include <vector>
 
-// Small readers for the tests of the built content: the packed archives and the pictures in
-// them. They check what the engine relies on (header fields, pixel data inside the file).
-// TODO(lead): once render/ImageDecoders is merged, check pictures with DecodeTga/DecodeBmp/
-// DecodeJpeg instead of these header checks.
+// The built content as the engine reads it: entries come out of the packed archives through the
+// engine's archive reader, pictures through its decoders.
 
 std::vector<uint8_t> ReadWholeFile(const std::filesystem::path& path);
 
-// Entries of a stored RAR 2.0 archive by name, with "/" separators; folders map to empty data
-// and are listed in `folders`.
+// Every entry of one packed archive by name ("/" separators), listed from its staging folder and
+// extracted from the archive; folders are listed in `folders`. `valid` is false when any entry
+// cannot be extracted.
 struct ArchiveContents
 {
 	std::map<std::string, std::vector<uint8_t>> files;
 	std::vector<std::string> folders;
 	bool valid = false;
 };
-ArchiveContents ReadArchive(const std::vector<uint8_t>& bytes);
+ArchiveContents ReadArchive(const std::filesystem::path& archive, const std::filesystem::path& stagingFolder);
 
 struct CheckedPicture
 {
@@ -30,8 +29,7 @@ struct CheckedPicture
 	int width = 0;
 	int height = 0;
 	int bitsPerPixel = 0;
-	int imageType = 0;
-	std::vector<uint8_t> pixels; // as stored: B, G, R(, A), file row order
+	std::vector<uint8_t> pixels; // as decoded: R, G, B(, A), rows in the decoder's order
 };
 CheckedPicture CheckTga(const std::vector<uint8_t>& bytes);
 CheckedPicture CheckBmp(const std::vector<uint8_t>& bytes);

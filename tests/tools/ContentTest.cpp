@@ -34,7 +34,8 @@ const ArchiveContents& Archive(int id)
 	if (found == archives.end())
 	{
 		const fs::path path = ContentDir() / ("media" + std::to_string(id) + ".rar");
-		found = archives.emplace(id, ReadArchive(ReadWholeFile(path))).first;
+		const fs::path staging = ContentDir() / (id == 148 ? "primary" : "secondary");
+		found = archives.emplace(id, ReadArchive(path, staging)).first;
 	}
 	return found->second;
 }
@@ -271,9 +272,9 @@ TEST(BuiltContent, LoadingPictureCornersMatchTheirPatches)
 		const CheckedPicture patch = CheckTga(ReadWholeFile(custom / file));
 		ASSERT_TRUE(patch.valid);
 		const uint8_t* jpeg = &loading.pixels[(static_cast<size_t>(y) * loading.width + x) * 3];
-		EXPECT_NEAR(jpeg[0], patch.pixels[2], 6) << file; // the TGA holds B, G, R, A
+		EXPECT_NEAR(jpeg[0], patch.pixels[0], 6) << file;
 		EXPECT_NEAR(jpeg[1], patch.pixels[1], 6) << file;
-		EXPECT_NEAR(jpeg[2], patch.pixels[0], 6) << file;
+		EXPECT_NEAR(jpeg[2], patch.pixels[2], 6) << file;
 		EXPECT_EQ(patch.pixels[3], 255) << file;
 	}
 }
