@@ -63,13 +63,10 @@ TEST(SaverMusic, PlaysWhileTheSaverRunsAndStopsAtShutdown)
 	const std::string maps = Mappings(saver.Pid());
 	EXPECT_NE(maps.find("glimmer-audio"), std::string::npos);
 	EXPECT_NE(maps.find("libvorbisfile"), std::string::npos);
-	// The music reaches the output: some of what the disk driver wrote is not silence.
-	ASSERT_TRUE(WaitFor(
-	    [&] {
-		    return std::filesystem::exists(run.Sound()) && std::filesystem::file_size(run.Sound()) > 200000;
-	    }));
-	const std::string sound = ReadFile(run.Sound());
-	EXPECT_NE(sound.find_first_not_of('\0'), std::string::npos);
+	// The music reaches the output: the disk driver's file soon holds more than silence (the
+	// device may start before the music does, and the piece opens softly).
+	EXPECT_TRUE(WaitFor([&] { return ReadFile(run.Sound()).find_first_not_of('\0') != std::string::npos; },
+	                    std::chrono::seconds(20)));
 
 	saver.Signal(SIGTERM);
 	const auto result = saver.Wait(std::chrono::seconds(20));
