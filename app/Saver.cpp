@@ -8,6 +8,7 @@
 #include "app/Snapshot.h"
 #include "audio/Music.h"
 #include "effects/FrameComposer.h"
+#include "overlay/ClockOverlay.h"
 #include "render/LoadingScreen.h"
 #include "render/TextureManager.h"
 
@@ -137,7 +138,7 @@ void RunMainLoop()
 			continue;
 		}
 		ReadLocalTime();
-		// The countdown of the clock overlay updates here.
+		g_clockOverlay.UpdateCountdown(g_app.localTime);
 		FrameComposer::RenderFrame(g_app);
 		PollFrameInput();
 	}
