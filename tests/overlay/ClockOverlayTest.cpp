@@ -108,9 +108,12 @@ TEST(ClockOverlay, ClockTextIn12And24Hours)
 		const char* text;
 	};
 	const Case cases[] = {
-	    {At(2026, 1, 1, 7, 5, 9), true, "07:05:09"},  {At(2026, 1, 1, 19, 5, 9), false, "7:05:09 p.m."},
-	    {At(2026, 1, 1, 0, 30, 0), false, "0:30:00 a.m."}, {At(2026, 1, 1, 12, 0, 0), false, "12:00:00 p.m."},
-	    {At(2026, 1, 1, 11, 59, 59), false, "11:59:59 a.m."}, {At(2026, 1, 1, 0, 0, 0), true, "00:00:00"},
+	    {At(2026, 1, 1, 7, 5, 9), true, "07:05:09"},
+	    {At(2026, 1, 1, 19, 5, 9), false, "7:05:09 p.m."},
+	    {At(2026, 1, 1, 0, 30, 0), false, "0:30:00 a.m."},
+	    {At(2026, 1, 1, 12, 0, 0), false, "12:00:00 p.m."},
+	    {At(2026, 1, 1, 11, 59, 59), false, "11:59:59 a.m."},
+	    {At(2026, 1, 1, 0, 0, 0), true, "00:00:00"},
 	    {At(2026, 1, 1, 23, 59, 59), true, "23:59:59"},
 	};
 	for (const Case& c : cases)
@@ -184,7 +187,8 @@ TEST(ClockOverlay, UnitLabelsAreSingularForZeroAndOne)
 	}
 	EXPECT_TRUE(HasTexture(ones, overlay.secondLabel));
 	EXPECT_TRUE(HasTexture(zeros, overlay.secondsLabel)); // 30 seconds
-	for (uint32_t plural : {overlay.daysLabel, overlay.hoursLabel, overlay.minutesLabel, overlay.secondsLabel})
+	for (uint32_t plural :
+	     {overlay.daysLabel, overlay.hoursLabel, overlay.minutesLabel, overlay.secondsLabel})
 	{
 		EXPECT_TRUE(HasTexture(twos, plural));
 	}
