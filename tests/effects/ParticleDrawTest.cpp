@@ -1,9 +1,12 @@
 // Particles and the animated fire drawn on a real GL context under a private X server.
 #include "app/AppContext.h"
 #include "app/SaverWindow.h"
+#include "app/Snapshot.h"
 #include "effects/ParticleSystem.h"
+#include "media/MediaStore.h"
 #include "render/Renderer.h"
 #include "scene/AnimatedModel.h"
+#include "tests/support/Process.h"
 #include "tests/support/Xvfb.h"
 
 #include <GL/glew.h>
@@ -159,4 +162,68 @@ TEST_F(ParticleDraw, FireDrawsAdditivelyWhereItsBonesPutIt)
 	GLint depthMask = 0;
 	glGetIntegerv(GL_DEPTH_WRITEMASK, &depthMask);
 	EXPECT_EQ(depthMask, GL_TRUE);
+}
+
+// The shipped effects from the archives, each emitted every step for a second and a half at its
+// own place in view. The frame is left in the build tree as "effects.png" for people to look at.
+TEST_F(ParticleDraw, ShippedEffectsShowAroundTheirEmitters)
+{
+	g_mediaStore.Open();
+	struct Placed
+	{
+		const char* effect;
+		Vec3 position;
+	};
+	const Placed placed[] = {
+	    {"snowfall", {0, 0, 25}},     {"Fire", {-25, 0, -20}},       {"candle", {0, 0, -20}},
+	    {"locosteam", {25, 0, -20}},  {"red_firlight", {-25, 0, 5}}, {"yel_firlight", {-15, 0, 5}},
+	    {"blu_firlight", {-5, 0, 5}}, {"redfirglow", {10, 0, 5}},    {"grefirglow", {25, 0, 5}}};
+	ParticleSystem system;
+	system.SetCameraPosition({0, -100, 0});
+	for (int frame = 0; frame < 40; ++frame)
+	{
+		for (const Placed& p : placed)
+		{
+			system.Emit({p.effect, p.position, kQuatIdentity});
+		}
+		system.Update(2.0f);
+		glClear(GL_COLOR_BUFFER_BIT);
+		system.Draw();
+	}
+	std::vector<uint8_t> rgb(kSize * kSize * 3);
+	glReadBuffer(GL_BACK);
+	glPixelStorei(GL_PACK_ALIGNMENT, 1);
+	glReadPixels(0, 0, kSize, kSize, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+	std::vector<uint8_t> topFirst(rgb.size());
+	for (int y = 0; y < kSize; ++y)
+	{
+		std::copy_n(&rgb[static_cast<size_t>(kSize - 1 - y) * kSize * 3], kSize * 3,
+		            &topFirst[static_cast<size_t>(y) * kSize * 3]);
+	}
+	WritePng(BinaryDir() + "/effects.png", kSize, kSize, topFirst);
+
+	const float pixelsPerUnit = kSize / (2.0f * 100.0f * 0.57735f);
+	for (const Placed& p : placed)
+	{
+		EXPECT_FALSE(system.FindEmitter(p.effect).layers.empty()) << p.effect;
+		// Snow spawns over a wide box and falls away from its emitter.
+		if (p.effect == std::string("snowfall"))
+		{
+			continue;
+		}
+		const int x = kSize / 2 + static_cast<int>(p.position.x * pixelsPerUnit);
+		const int y = kSize / 2 + static_cast<int>(p.position.z * pixelsPerUnit);
+		int brightest = 0;
+		for (int dy = -12; dy <= 12; ++dy)
+		{
+			for (int dx = -12; dx <= 12; ++dx)
+			{
+				const int px = std::clamp(x + dx, 0, kSize - 1);
+				const int py = std::clamp(y + dy, 0, kSize - 1);
+				const uint8_t* c = &rgb[(static_cast<size_t>(py) * kSize + px) * 3];
+				brightest = std::max({brightest, int{c[0]}, int{c[1]}, int{c[2]}});
+			}
+		}
+		EXPECT_GT(brightest, 60) << p.effect;
+	}
 }

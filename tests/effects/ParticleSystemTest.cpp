@@ -236,9 +236,9 @@ TEST(ParticleSystem, QuadsFaceTheCameraOfTheLastDraw)
 	streak.startAlpha = 100.0f;
 	streak.peakAlpha = 1000.0f;
 	ParticleSystem streaks;
-	streaks.SetCameraVectors({1, 0, 0}, {0, 1, 0}); // view direction -z
 	streaks.AddEmitter("s", Effect({streak}));
-	streaks.SetCameraVectors({0, 0, 1}, {0, 1, 0}); // view direction (1, 0, 0)... side along -y
+	// Looking along +x, so the side of a streak along z runs along y.
+	streaks.SetCameraVectors({0, 0, 1}, {0, 1, 0});
 	streaks.Emit(At("s"));
 	streaks.Update(2.0f);
 	const auto s = streaks.Vertices();
