@@ -205,10 +205,7 @@ void ClockOverlay::Layout(const LocalTime& time, const OverlayOptions& options,
 
 void ClockOverlay::DrawQuads()
 {
-	for (const OverlayQuad& quad : frameQuads)
-	{
-		DrawScreenQuad(quad.x, quad.y, quad.halfWidth, quad.halfHeight, quad.texture);
-	}
+	DrawScreenQuads(frameQuads);
 	frameQuads.clear();
 }
 

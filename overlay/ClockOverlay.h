@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/Platform.h"
+#include "render/Draw2D.h"
 
 #include <cstdint>
 #include <map>
@@ -25,14 +26,7 @@ std::string ClockText(const LocalTime& time, bool clock24h);
 std::string CountdownText(const Countdown& countdown);
 
 // One rectangle of the overlay: centre, half-size and picture, in the 2D overlay space.
-struct OverlayQuad
-{
-	float x = 0.0f;
-	float y = 0.0f;
-	float halfWidth = 0.0f;
-	float halfHeight = 0.0f;
-	uint32_t texture = 0;
-};
+using OverlayQuad = ScreenRect;
 
 struct OverlayOptions
 {
