@@ -53,11 +53,12 @@ void SceneAnimation::RunTrain(const Vec3& modelPosition, float dt, PoseableModel
 	model.SetAngleZ("wagon02", angle);
 
 	// A railroad model without the steam anchor runs its train without steam.
-	if (SteamPoint* steam = model.Steam())
+	Vec3 steamPosition;
+	if (model.SteamAnchorPosition(steamPosition))
 	{
 		const float half = trainPhase * kSteamHalfAngle;
 		const Quat turn{0.0f, 0.0f, std::sin(half), std::cos(half)};
-		steam->worldPosition = RotateVector(turn, steam->localPosition) + modelPosition + kSteamLift;
+		model.PlaceSteamAnchor(RotateVector(turn, steamPosition) + modelPosition + kSteamLift);
 	}
 	trainPhase += dt * kTrainPhasePerUnit;
 }

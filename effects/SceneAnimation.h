@@ -7,23 +7,19 @@
 #include <string>
 #include <vector>
 
-// The emitter point that puffs the locomotive's steam.
-struct SteamPoint
-{
-	Vec3 localPosition;
-	Vec3 worldPosition;
-};
-
 // What the scripted motions need of a placed model: turning meshes by name about their own
-// axes (degrees) and the steam point, the first anchor of the fourth mesh.
+// axes (degrees) and the steam anchor, the first anchor of the model's fourth mesh.
 class PoseableModel
 {
 public:
 	virtual ~PoseableModel() = default;
 	virtual void SetAngleZ(const std::string& mesh, float degrees) = 0;
 	virtual void SetAngleY(const std::string& mesh, float degrees) = 0;
-	// Null when the model has no fourth mesh or it carries no anchor.
-	virtual SteamPoint* Steam() = 0;
+	// The steam anchor's position in the model; false when the model has no fourth mesh or it
+	// carries no anchor.
+	virtual bool SteamAnchorPosition(Vec3& localPosition) = 0;
+	// Where the steam leaves from this frame; the anchor update must leave it alone.
+	virtual void PlaceSteamAnchor(const Vec3& worldPosition) = 0;
 };
 
 // A scene entry's keyframe loop and where it puts the entry.

@@ -12,11 +12,17 @@ class RecordingModel : public PoseableModel
 public:
 	void SetAngleZ(const std::string& mesh, float degrees) override { angleZ[mesh] = degrees; }
 	void SetAngleY(const std::string& mesh, float degrees) override { angleY[mesh] = degrees; }
-	SteamPoint* Steam() override { return hasSteam ? &steam : nullptr; }
+	bool SteamAnchorPosition(Vec3& localPosition) override
+	{
+		localPosition = steamLocal;
+		return hasSteam;
+	}
+	void PlaceSteamAnchor(const Vec3& worldPosition) override { steamWorld = worldPosition; }
 
 	std::map<std::string, float> angleZ;
 	std::map<std::string, float> angleY;
-	SteamPoint steam{{10.0f, 0.0f, 2.0f}, {}};
+	Vec3 steamLocal{10.0f, 0.0f, 2.0f};
+	Vec3 steamWorld;
 	bool hasSteam = true;
 };
 
@@ -68,8 +74,8 @@ TEST(SceneAnimation, TrainTurnsAndPuffsOnlyWhenTheRailroadIsDrawn)
 	{
 		EXPECT_FLOAT_EQ(railroad.angleZ[part], 0.0f);
 	}
-	EXPECT_FLOAT_EQ(railroad.steam.worldPosition.x, 110.0f);
-	EXPECT_FLOAT_EQ(railroad.steam.worldPosition.z, 9.0f);
+	EXPECT_FLOAT_EQ(railroad.steamWorld.x, 110.0f);
+	EXPECT_FLOAT_EQ(railroad.steamWorld.z, 9.0f);
 	EXPECT_FLOAT_EQ(animation.trainPhase, 1.6f);
 
 	// Other instances, and names that merely look alike, leave the train where it is.
@@ -83,9 +89,9 @@ TEST(SceneAnimation, TrainTurnsAndPuffsOnlyWhenTheRailroadIsDrawn)
 	animation.trainPhase = 150.0f;
 	animation.AnimateModel("instance railroad", {0, 0, 0}, {}, 1.0f, railroad);
 	EXPECT_FLOAT_EQ(railroad.angleZ["wagon02"], 90.0f);
-	EXPECT_NEAR(railroad.steam.worldPosition.x, 0.0f, 0.02f);
-	EXPECT_NEAR(railroad.steam.worldPosition.y, 10.0f, 0.02f);
-	EXPECT_FLOAT_EQ(railroad.steam.worldPosition.z, 9.0f);
+	EXPECT_NEAR(railroad.steamWorld.x, 0.0f, 0.02f);
+	EXPECT_NEAR(railroad.steamWorld.y, 10.0f, 0.02f);
+	EXPECT_FLOAT_EQ(railroad.steamWorld.z, 9.0f);
 
 	// Without a steam point the train still runs.
 	railroad.hasSteam = false;
