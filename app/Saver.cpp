@@ -9,6 +9,7 @@
 #include "app/Snapshot.h"
 #include "audio/Music.h"
 #include "effects/FrameComposer.h"
+#include "overlay/ClockOverlay.h"
 #include "render/LoadingScreen.h"
 #include "render/TextureManager.h"
 
@@ -160,7 +161,7 @@ void RunMainLoop()
 		}
 		FollowHostWindow();
 		ReadLocalTime();
-		// The countdown of the clock overlay updates here.
+		g_clockOverlay.UpdateCountdown(g_app.localTime);
 		FrameComposer::RenderFrame(g_app);
 		PollFrameInput();
 	}

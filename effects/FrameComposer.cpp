@@ -4,6 +4,8 @@
 #include "app/RunMode.h"
 #include "app/SaverWindow.h"
 #include "app/Snapshot.h"
+#include "effects/ParticleSystem.h"
+#include "overlay/ClockOverlay.h"
 #include "render/Draw2D.h"
 #include "settings/Settings.h"
 
@@ -114,12 +116,14 @@ void FrameComposer::RenderFrame(AppContext& app)
 	AdvanceFades(app);
 	EndOnMouseMove(app);
 
-	// The frozen-frame capture, the scene pass, the particles, the glass pass and the
-	// cross-fade quad take their places here, in that order, once the scene exists.
+	// The frozen-frame capture and the scene pass take their places here, once the scene exists.
+	g_particles.Update(app.clock.dt);
+	g_particles.Draw();
+	// The glass pass and the cross-fade quad follow here, once the scene exists.
 
 	Begin2D(app);
 	DrawQueuedQuads(app);
-	// The clock and countdown overlay draws here.
+	g_clockOverlay.Draw();
 	End2D();
 
 	glLoadIdentity();

@@ -49,14 +49,23 @@ void EmitQuadCorners(float x, float y, float halfWidth, float halfHeight)
 
 void DrawScreenQuad(float x, float y, float halfWidth, float halfHeight, uint32_t texture)
 {
+	const ScreenRect rect{x, y, halfWidth, halfHeight, texture};
+	DrawScreenQuads({&rect, 1});
+}
+
+void DrawScreenQuads(std::span<const ScreenRect> rects)
+{
 	glDisable(GL_LIGHTING);
 	glEnable(GL_TEXTURE_2D);
 	glDisable(GL_CULL_FACE);
 	glEnable(GL_ALPHA_TEST);
 	glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
 	glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-	glBindTexture(GL_TEXTURE_2D, texture);
-	EmitQuadCorners(x, y, halfWidth, halfHeight);
+	for (const ScreenRect& rect : rects)
+	{
+		glBindTexture(GL_TEXTURE_2D, rect.texture);
+		EmitQuadCorners(rect.x, rect.y, rect.halfWidth, rect.halfHeight);
+	}
 	glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
 	glDisable(GL_ALPHA_TEST);
 	glEnable(GL_CULL_FACE);

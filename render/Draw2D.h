@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 
 struct AppContext;
 
@@ -13,6 +14,18 @@ void End2D();
 // its upper-right; a negative half-height mirrors the picture vertically. Meant for use between
 // Begin2D and End2D: it leaves blending and the depth test as they are.
 void DrawScreenQuad(float x, float y, float halfWidth, float halfHeight, uint32_t texture);
+// A textured rectangle by centre and half-size, in the 2D overlay space.
+struct ScreenRect
+{
+	float x = 0.0f;
+	float y = 0.0f;
+	float halfWidth = 0.0f;
+	float halfHeight = 0.0f;
+	uint32_t texture = 0;
+};
+// Several rectangles as DrawScreenQuad draws one, with its state set once around them all: the
+// overlay's characters would otherwise switch the same state on and off for every one.
+void DrawScreenQuads(std::span<const ScreenRect> rects);
 // The four corners of a rectangle with their texture coordinates, in drawing order.
 void EmitQuadCorners(float x, float y, float halfWidth, float halfHeight);
 // Sphere-map texture coordinates for reflective meshes; the mesh pass switches them off again.

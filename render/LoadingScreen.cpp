@@ -4,6 +4,7 @@
 #include "app/LogFile.h"
 #include "app/SaverWindow.h"
 #include "app/Snapshot.h"
+#include "overlay/ClockOverlay.h"
 #include "render/Draw2D.h"
 #include "render/Renderer.h"
 #include "render/TextureManager.h"
@@ -71,7 +72,8 @@ void RunLoadSequence(SDL_Window* window, AppContext& app)
 	app.captureRequested = false;
 	app.crossFadeAlpha = 0.0f;
 	DrawLoadingScreen(app);
-	// The clock and countdown overlay loads its pictures here, and then the scene
-	// "Models/test.bss" loads everything the room needs, while the loading picture stays up.
+	g_clockOverlay.Load();
+	// The scene "Models/test.bss" loads here everything the room needs, while the loading
+	// picture stays up.
 	g_log.WriteLine("Loading models");
 }

@@ -196,6 +196,12 @@ Quat MatrixToQuat(const Mat4& m)
 	return q;
 }
 
+Vec3 RotateVector(const Quat& q, const Vec3& v)
+{
+	const Quat turned = QuatMultiply(QuatMultiply(q, {v.x, v.y, v.z, 0.0f}), q.Conjugate());
+	return {turned.x, turned.y, turned.z};
+}
+
 Quat Slerp(const Quat& a, const Quat& b, float t)
 {
 	// q and -q are the same rotation; flipping b onto a's half of the sphere takes the short way.

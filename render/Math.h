@@ -23,6 +23,19 @@ struct Vec3
 	float Normalize();
 };
 
+inline Vec3 operator+(const Vec3& a, const Vec3& b)
+{
+	return {a.x + b.x, a.y + b.y, a.z + b.z};
+}
+inline Vec3 operator-(const Vec3& a, const Vec3& b)
+{
+	return {a.x - b.x, a.y - b.y, a.z - b.z};
+}
+inline Vec3 operator*(const Vec3& v, float s)
+{
+	return {v.x * s, v.y * s, v.z * s};
+}
+
 struct Vec4
 {
 	float x = 0.0f;
@@ -81,6 +94,8 @@ Vec3 Normalized(const Vec3& v);
 
 // The Hamilton product a * b.
 Quat QuatMultiply(const Quat& a, const Quat& b);
+// The point v turned by the unit quaternion q: q * v * q* with v as a pure quaternion.
+Vec3 RotateVector(const Quat& q, const Vec3& v);
 // Writes the rotation into the upper-left 3x3 block; the other seven elements keep their values.
 void QuatToMatrix(const Quat& q, Mat4& m);
 Quat MatrixToQuat(const Mat4& m);

@@ -2,12 +2,12 @@
 #include "render/ImageDecoders.h"
 #include "resources/Resources.h"
 #include "tests/support/Files.h"
+#include "tests/support/Picture.h"
 #include "tests/support/Process.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/Xvfb.h"
 
 #include <gtest/gtest.h>
-#include <png.h>
 
 #include <algorithm>
 #include <chrono>
@@ -26,44 +26,6 @@
 
 namespace
 {
-struct Picture
-{
-	int width = 0;
-	int height = 0;
-	std::vector<uint8_t> rgb;
-
-	// (x, y) from the top-left corner.
-	std::vector<int> At(int x, int y) const
-	{
-		const uint8_t* p = &rgb[(static_cast<size_t>(y) * width + x) * 3];
-		return {p[0], p[1], p[2]};
-	}
-
-	// The mean colour of the square of half-size r around (x, y).
-	std::vector<double> MeanAround(int x, int y, int r) const
-	{
-		std::vector<double> sum(3, 0.0);
-		int count = 0;
-		for (int py = std::max(0, y - r); py <= std::min(height - 1, y + r); ++py)
-		{
-			for (int px = std::max(0, x - r); px <= std::min(width - 1, x + r); ++px)
-			{
-				const auto c = At(px, py);
-				for (int i = 0; i < 3; ++i)
-				{
-					sum[i] += c[i];
-				}
-				++count;
-			}
-		}
-		for (double& c : sum)
-		{
-			c /= count;
-		}
-		return sum;
-	}
-};
-
 // The 1 x 1 colour of one corner picture, as linked into the program.
 std::vector<int> CornerColour(int resource)
 {
@@ -75,7 +37,7 @@ std::vector<int> CornerColour(int resource)
 // The loading picture as linked into the program, rows top first.
 struct LoadingPicture
 {
-	Picture picture;
+	RgbImage picture;
 
 	LoadingPicture()
 	{
@@ -97,24 +59,7 @@ struct LoadingPicture
 	}
 };
 
-Picture ReadPng(const std::filesystem::path& path)
-{
-	png_image image{};
-	image.version = PNG_IMAGE_VERSION;
-	Picture picture;
-	if (!png_image_begin_read_from_file(&image, path.c_str()))
-	{
-		return picture;
-	}
-	image.format = PNG_FORMAT_RGB;
-	picture.width = static_cast<int>(image.width);
-	picture.height = static_cast<int>(image.height);
-	picture.rgb.resize(PNG_IMAGE_SIZE(image));
-	png_image_finish_read(&image, nullptr, picture.rgb.data(), 0, nullptr);
-	return picture;
-}
-
-void ExpectColour(const Picture& picture, int x, int y, std::vector<int> expected)
+void ExpectColour(const RgbImage& picture, int x, int y, std::vector<int> expected)
 {
 	const std::vector<int> actual = picture.At(x, y);
 	for (int i = 0; i < 3; ++i)
@@ -142,7 +87,7 @@ void CheckLoadingScreen(int width, int height)
 	    RunProcess({ProgramPath(), "--snapshot", shot.string(), "--frames", "0", "--size", size},
 	               RunEnvironment(xvfb, dir));
 	ASSERT_FALSE(result.timedOut) << result.output;
-	const Picture picture = ReadPng(shot);
+	const RgbImage picture = ReadPng(shot);
 	ASSERT_EQ(picture.width, width) << result.output;
 	ASSERT_EQ(picture.height, height);
 

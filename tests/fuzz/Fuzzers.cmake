@@ -12,5 +12,6 @@ set(GLIMMER_FUZZERS
 	"bss|BssFuzz.cpp"
 	"bsa|BsaFuzz.cpp"
 	"particles|ParticleFuzz.cpp"
+	"animmodel|AnimatedModelFuzz.cpp"
 	"labels|LabelTextFuzz.cpp"
 )

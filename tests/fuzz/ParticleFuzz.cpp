@@ -1,5 +1,7 @@
 // The emitter file reader on any bytes; what it reads must write back to a file it reads again.
+// The effect it describes is then emitted and stepped, whatever its numbers say.
 #include "effects/ParticleFormat.h"
+#include "effects/ParticleSystem.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -16,6 +18,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 	if (!ParticleFormat::ReadFile(ParticleFormat::WriteFile(layers), again) || again.size() != layers.size())
 	{
 		std::abort();
+	}
+
+	static ParticleSystem system;
+	system.Release();
+	ParticleEmitter emitter;
+	std::vector<std::string> spriteNames;
+	emitter.Parse({data, size}, spriteNames);
+	system.AddEmitter("fuzz", emitter);
+	system.SetCameraPosition({10.0f, -50.0f, 20.0f});
+	for (const float dt : {0.5f, 2.0f, 1.0f, 30.0f})
+	{
+		system.Emit({"fuzz", {1.0f, 2.0f, 3.0f}, {0.0f, 0.0f, 0.6f, 0.8f}});
+		system.Update(dt);
+		if (system.VerticesWritten() > ParticleSystem::kVertexCapacity)
+		{
+			std::abort();
+		}
 	}
 	return 0;
 }
