@@ -8,6 +8,7 @@
 #include "render/Renderer.h"
 #include "render/TextureManager.h"
 #include "resources/Resources.h"
+#include "scene/Scene.h"
 
 #include <GL/glew.h>
 
@@ -71,7 +72,8 @@ void RunLoadSequence(SDL_Window* window, AppContext& app)
 	app.captureRequested = false;
 	app.crossFadeAlpha = 0.0f;
 	DrawLoadingScreen(app);
-	// The clock and countdown overlay loads its pictures here, and then the scene
-	// "Models/test.bss" loads everything the room needs, while the loading picture stays up.
+	// The clock and countdown overlay loads its pictures here. Then the room loads everything it
+	// needs while the loading picture stays up.
+	g_scene.Load();
 	g_log.WriteLine("Loading models");
 }
