@@ -8,6 +8,7 @@
 #include "render/TextureManager.h"
 #include "scene/Scene.h"
 #include "scene/SharedVertexArray.h"
+#include "tests/scene/ByteFixture.h"
 #include "tests/scene/TestRoom.h"
 #include "tests/support/Xvfb.h"
 
@@ -18,6 +19,7 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace
@@ -236,5 +238,155 @@ TEST_F(SceneDraw, MissingSceneFileIsAnEmptyRoom)
 	{
 		ASSERT_EQ(value, 0);
 	}
+}
+} // namespace
+
+namespace
+{
+using namespace std::string_view_literals;
+
+ByteFixture& MeshHeader(ByteFixture& file, std::string_view name, std::string_view parent, float pivotX)
+{
+	file.Text("tex_plain.tga").Reals({0.0f, 0.0f}).Byte(0).Byte(0).Text(name).Text(parent);
+	return file.Int(0).Int(0).Int(0).Int(0).Reals({pivotX, 0.0f, 0.0f});
+}
+
+// A model assembled field by field: a "Hull" with a glow layer and a Windows path cut at a NUL,
+// a child, a collision mesh and an orphan, and two anchors.
+ByteFixture HandMadeModel()
+{
+	ByteFixture file;
+	file.Int(4);
+	file.Text("C:\\art\\Textures\\tex_a.tga\0junk"sv).Reals({0.5f, 0.0f}).Byte(0).Byte(1).Text("glow_i.tga");
+	file.Text("Hull").Text("Scene Root").Int(3).Int(1).Int(3).Int(1).Reals({1.0f, 0.0f, 0.0f});
+	file.Reals({-1, 0, 0, 3, 0, 0, 0, 2, 0})
+	    .Reals({0, 1, 2})
+	    .Reals({0, 0, 0, 1, 0, 0, 1, 1, 0})
+	    .Reals({2, 1, 0});
+	file.Reals({0, 0, 1, 0, 0, 1, 0, 0, 1});
+	MeshHeader(file, "wheel", "Hull", 2.0f);
+	MeshHeader(file, "CollMesh", "Scene Root", 0.0f);
+	MeshHeader(file, "orphan", "", 0.0f);
+	file.Int(2);
+	file.Reals({3, 1, 0}).Text("emit candle").Text("wheel").Reals({0, 0, 0, 1}).Int(2);
+	file.Reals({0, 0, 0}).Text("marker").Text("Hull").Reals({0, 0, 0, 1}).Int(1);
+	return file;
+}
+
+TEST_F(SceneDraw, ModelFileParsesAndInstancesWithItsHierarchy)
+{
+	// The program's own archives: names that resolve to nothing get their default texture there.
+	g_mediaStore.Open();
+	ModelData data;
+	data.Parse(HandMadeModel().Bytes());
+	ASSERT_EQ(data.meshes.size(), 4u);
+	const MeshData& hull = data.meshes[0];
+	EXPECT_EQ(hull.material.baseTexture, g_textures.Get("Models", "Textures/tex_a.tga"));
+	EXPECT_TRUE(hull.material.hasGlow);
+	EXPECT_NE(hull.material.glowTexture, 0u);
+	EXPECT_EQ(hull.material.reflectionTexture, 0u);
+	EXPECT_FALSE(hull.hasParent);
+	EXPECT_TRUE(data.meshes[3].hasParent) << "an empty parent name is still a parent";
+	// Positions relative to the pivot; uv from the uv face; the size is twice the box.
+	EXPECT_FLOAT_EQ(hull.expanded[0].position[0], -2.0f);
+	EXPECT_FLOAT_EQ(hull.expanded[0].uv[0], 1.0f);
+	EXPECT_FLOAT_EQ(hull.expanded[0].uv[1], 1.0f);
+	EXPECT_FLOAT_EQ(data.size.x, 8.0f);
+	EXPECT_FLOAT_EQ(data.size.y, 4.0f);
+	EXPECT_EQ(data.anchors[0].tag, "candle");
+
+	data.AppendToSharedVertices();
+	StaticModel model;
+	model.Instantiate(data);
+	EXPECT_EQ(model.meshes[0].children, std::vector<int32_t>{1});
+	EXPECT_TRUE(model.meshes[2].children.empty());
+	EXPECT_EQ(model.collisionVertices, data.meshes[2].expanded.data());
+	ASSERT_EQ(model.meshes[1].anchors.size(), 1u);
+	EXPECT_FLOAT_EQ(model.meshes[1].anchors[0].localPosition.x, 1.0f) << "relative to the wheel's pivot";
+	EXPECT_EQ(model.meshes[0].anchorCount, 1);
+	EXPECT_EQ(model.meshes[0].indices->size(), 3u);
+	EXPECT_EQ(model.meshes[0].indices->front(), static_cast<uint32_t>(model.meshes[0].firstVertex));
+
+	// The hull's pivot sits at (1, 0, 0); a quarter turn of the hull about z carries the wheel's
+	// offset from it, (1, 0, 0), to (0, 1, 0).
+	// The angle is in degrees, turned with pi taken as 3.14: 90 x pi / 3.14 degrees is a true
+	// quarter turn.
+	model.SetAngleZ("Hull", 90.0f * 3.14159265f / 3.14f);
+	model.position = {10.0f, 0.0f, 0.0f};
+	model.Update(1.0f);
+	EXPECT_NEAR(model.meshes[1].worldPosition.x, 1.0f, 1e-3);
+	EXPECT_NEAR(model.meshes[1].worldPosition.y, 1.0f, 1e-3);
+	// The model's place, the wheel's pivot and the anchor's offset from it.
+	EXPECT_NEAR(model.meshes[1].anchors[0].worldPosition.x, 12.0f, 1e-3);
+	EXPECT_NEAR(model.meshes[1].anchors[0].worldPosition.y, 2.0f, 1e-3);
+	EXPECT_FLOAT_EQ(model.meshes[0].scrollOffset[0], 0.5f * 0.03f);
+	EXPECT_FLOAT_EQ(model.GetRootPosition().x, 10.0f);
+}
+
+TEST_F(SceneDraw, ModelCacheKeepsMissingModelsAndEndsAtFortySlots)
+{
+	setenv("GLIMMERHEARTH_NONINTERACTIVE", "1", 1);
+	g_mediaStore.Open();
+	ModelCache cache;
+	StaticModel first;
+	StaticModel second;
+	EXPECT_TRUE(cache.GetOrLoad("missing", first));
+	EXPECT_TRUE(cache.GetOrLoad("missing", second));
+	EXPECT_EQ(cache.UsedSlots(), 1) << "a missing file still takes its slot, once";
+	EXPECT_EQ(first.meshCount, 0);
+	for (int i = 1; i < ModelCache::kSlotCount; ++i)
+	{
+		EXPECT_TRUE(cache.GetOrLoad("no such model " + std::to_string(i), first));
+	}
+	EXPECT_FALSE(cache.GetOrLoad("one too many", first));
+	EXPECT_EQ(cache.UsedSlots(), ModelCache::kSlotCount);
+	cache.Release();
+}
+
+// Material records: "None" means no texture, a record with no corners still lends its textures,
+// an index past the records falls back to the first, and a run past the object is cut.
+TEST_F(SceneDraw, SceneMaterialsRunsAndLightsFollowTheirRules)
+{
+	setenv("GLIMMERHEARTH_NONINTERACTIVE", "1", 1);
+	g_mediaStore.Open();
+	BssFile scene = TestRoom::Scene();
+	BssObject& wall = scene.objects[0];
+	BssMaterial none;
+	none.texture = "None";
+	BssMaterial unused;
+	unused.texture = "tex_wood.tga";
+	unused.twoSided = 1;
+	BssMaterial pastTheRecords;
+	pastTheRecords.cornerCount = 3;
+	pastTheRecords.materialIndex = 6;
+	BssMaterial borrowing;
+	borrowing.firstCorner = 3;
+	borrowing.cornerCount = 30;
+	borrowing.materialIndex = 1;
+	wall.materials = {none, unused, pastTheRecords, borrowing};
+	wall.hasLightmap = 0;
+	// A light just inside the wall's box grown by twice its reach, and one just outside.
+	BssLight nearLight = scene.lights[0];
+	nearLight.targets.clear();
+	nearLight.reach = 10.0f;
+	nearLight.position = {0.0f, 0.0f, 100.0f + 19.0f};
+	BssLight farLight = nearLight;
+	farLight.position.z = 100.0f + 21.0f;
+	scene.lights = {nearLight, farLight};
+	g_app.hasVertexBuffers = false;
+	g_scene.LoadFromBytes(WriteContentBytes(scene).value());
+
+	const SceneObject& room = *g_scene.zones.at(0);
+	ASSERT_EQ(room.submeshes.size(), 2u);
+	EXPECT_EQ(room.submeshes[0].materialIndex, 0);
+	EXPECT_EQ(room.submeshes[0].baseTexture, 0u);
+	EXPECT_EQ(room.submeshes[1].baseTexture, g_textures.Get("Models", "Textures/tex_wood.tga"));
+	EXPECT_TRUE(room.submeshes[1].twoSided);
+	EXPECT_EQ(room.submeshes[1].firstVertex, 3);
+	EXPECT_EQ(room.submeshes[1].vertexCount, 3) << "cut at the object's last corner";
+	ASSERT_EQ(room.lights.size(), 1u);
+	EXPECT_FLOAT_EQ(room.lights[0]->position[2], 119.0f);
+	EXPECT_FLOAT_EQ(room.lights[0]->ambient[0], 1.6f);
+	EXPECT_EQ(g_scene.others.size(), 3u);
 }
 } // namespace
