@@ -2,6 +2,7 @@
 // context under a private X server; the checks look at the pixels of the frames.
 #include "app/AppContext.h"
 #include "app/SaverWindow.h"
+#include "app/Snapshot.h"
 #include "effects/FrameComposer.h"
 #include "media/MediaStore.h"
 #include "render/Renderer.h"
@@ -103,6 +104,24 @@ protected:
 		return pixels;
 	}
 
+	// With GLIMMERHEARTH_TEST_PICTURES naming a folder, the frame is kept there for people to look at.
+	static void KeepPicture(const std::string& name)
+	{
+		const char* folder = std::getenv("GLIMMERHEARTH_TEST_PICTURES");
+		if (folder == nullptr)
+		{
+			return;
+		}
+		const std::vector<uint8_t> bottomUp = WholeFrame();
+		std::vector<uint8_t> topDown;
+		for (int row = kHeight - 1; row >= 0; --row)
+		{
+			const auto start = bottomUp.begin() + row * kWidth * 3;
+			topDown.insert(topDown.end(), start, start + kWidth * 3);
+		}
+		WritePng(std::string(folder) + "/" + name, kWidth, kHeight, topDown);
+	}
+
 	static inline std::unique_ptr<XvfbServer> xvfb;
 	static inline FixedStepTimeSource time{1.0f};
 	static inline std::vector<uint8_t> archive;
@@ -142,6 +161,7 @@ TEST_F(SceneDraw, LightmapGlassAdditiveAndModelShowInTheFrame)
 {
 	LoadRoom(supportsBuffers, false);
 	DrawFrames(3);
+	KeepPicture("room.png");
 	// The white wall under a half-grey lightmap.
 	const Rgb wall = PixelAt(TestRoom::kWallOnlyX, TestRoom::kWallOnlyY);
 	EXPECT_NEAR(wall.r, 128, 6);
