@@ -176,9 +176,13 @@ void FrameComposer::RenderFrame(AppContext& app)
 	glAlphaFunc(GL_ALWAYS, 1.0f);
 	// The particles draw here.
 	g_scene.DrawList(g_scene.glassList, 0.00001f, app.clock.dt);
-	// Queued every frame: while crossFadeAlpha is 0 or below it leaves the picture as it is.
-	FrameComposer::QueueQuad(app, 0.0f, 0.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, app.crossFadeAlpha,
-	                         app.captureTexture, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+	// At an alpha of 0 or below the frozen frame would leave the picture as it is; not queuing it
+	// then spares the rasteriser a blended full-screen quad in every frame between cuts.
+	if (app.crossFadeAlpha > 0.0f)
+	{
+		FrameComposer::QueueQuad(app, 0.0f, 0.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, app.crossFadeAlpha,
+		                         app.captureTexture, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+	}
 
 	Begin2D(app);
 	DrawQueuedQuads(app);
