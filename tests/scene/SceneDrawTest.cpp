@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -408,5 +409,49 @@ TEST_F(SceneDraw, SceneMaterialsRunsAndLightsFollowTheirRules)
 	EXPECT_FLOAT_EQ(room.lights[0]->position[2], 119.0f);
 	EXPECT_FLOAT_EQ(room.lights[0]->ambient[0], 1.6f);
 	EXPECT_EQ(g_scene.others.size(), 3u);
+}
+} // namespace
+
+namespace
+{
+// Indices that point nowhere, runs past the object, a mesh that is its own grandparent and files
+// cut anywhere: everything loads, updates and draws without reading outside its arrays.
+TEST_F(SceneDraw, DamagedContentLoadsAndDrawsSafely)
+{
+	BssFile scene = TestRoom::Scene();
+	BssObject& glow = scene.objects[2];
+	glow.faces = {{0, 1e9f, -5.0f}, {std::nanf(""), 2, 3}};
+	glow.materials[0].firstCorner = 2;
+	glow.materials[0].cornerCount = 1000;
+	const std::vector<uint8_t> bytes = WriteContentBytes(scene).value();
+	archive = TestRoom::Archive(scene);
+	g_mediaStore.Map(archive, {});
+	for (size_t size = 0; size <= bytes.size(); size += 61)
+	{
+		g_scene.LoadFromBytes(std::span(bytes).first(size));
+		g_app.fadeAlpha = 0.0f;
+		DrawFrames(1);
+	}
+	g_scene.LoadFromBytes(bytes);
+	const auto damaged = std::find_if(g_scene.objects.begin(), g_scene.objects.end(),
+	                                  [](const auto& object) { return object->name == "glow"; });
+	ASSERT_NE(damaged, g_scene.objects.end());
+	EXPECT_EQ((*damaged)->submeshes.at(0).vertexCount, 4) << "the run is cut at the object's last corner";
+
+	BsmFile model = TestRoom::BoxModel();
+	BsmMesh loop = model.meshes[0];
+	loop.name = "Arm";
+	loop.parentName = "Hull";
+	model.meshes[0].parentName = "Arm";
+	model.meshes.push_back(loop);
+	ModelData data;
+	data.Parse(WriteContentBytes(model).value());
+	data.AppendToSharedVertices();
+	StaticModel placed;
+	placed.Instantiate(data);
+	placed.Update(1.0f);
+	placed.Draw();
+	EXPECT_EQ(placed.meshes[0].children, std::vector<int32_t>{1});
+	EXPECT_TRUE(placed.meshes[1].children.empty()) << "the link back to the hull is dropped";
 }
 } // namespace
