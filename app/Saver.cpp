@@ -12,6 +12,7 @@
 #include "overlay/ClockOverlay.h"
 #include "render/LoadingScreen.h"
 #include "render/TextureManager.h"
+#include "scene/Scene.h"
 
 #include <cstdlib>
 
@@ -73,9 +74,9 @@ void ShutDown()
 	StopSaverMusic();
 	g_log.WriteLine("Set old Gamma: ", g_app.oldGamma);
 	ApplyGamma(g_app.oldGamma);
-	// The scene's objects are released here, before the textures.
+	g_scene.ReleaseObjects();
 	g_textures.ReleaseAll();
-	// The model cache is emptied here.
+	g_scene.ReleaseModels();
 	const FrameClock& clock = g_app.clock;
 	g_log.WriteLine("Max fps: ", clock.maxFps);
 	g_log.WriteLine("Min fps: ", clock.minFps);
@@ -178,5 +179,27 @@ void PollFrameInput()
 	{
 		SetRunMode(RunMode::Quit);
 	}
-	// The arrow keys move the current camera here (Up, Down, Left, Right) once cameras exist.
+	Camera* camera = g_scene.CurrentCamera();
+	if (camera == nullptr)
+	{
+		return;
+	}
+	// Forward is almost twice as fast as back.
+	struct ArrowMove
+	{
+		SDL_Scancode key;
+		Vec3 offset;
+	};
+	static constexpr ArrowMove kArrowMoves[] = {{SDL_SCANCODE_UP, {0.0f, 0.0f, -14.8f}},
+	                                            {SDL_SCANCODE_DOWN, {0.0f, 0.0f, 7.8f}},
+	                                            {SDL_SCANCODE_LEFT, {-7.8f, 0.0f, 0.0f}},
+	                                            {SDL_SCANCODE_RIGHT, {7.8f, 0.0f, 0.0f}}};
+	const Uint8* keys = SDL_GetKeyboardState(nullptr);
+	for (const ArrowMove& move : kArrowMoves)
+	{
+		if (keys[move.key] != 0)
+		{
+			camera->MoveLocal(move.offset, g_app.clock.dt);
+		}
+	}
 }

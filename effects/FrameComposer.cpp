@@ -7,6 +7,7 @@
 #include "effects/ParticleSystem.h"
 #include "overlay/ClockOverlay.h"
 #include "render/Draw2D.h"
+#include "scene/Scene.h"
 #include "settings/Settings.h"
 
 #include <GL/glew.h>
@@ -76,6 +77,60 @@ void EndOnMouseMove(AppContext& app)
 	app.referenceCursorY = app.cursorY;
 }
 
+// The previous frame's opaque list, drawn into the lower-left square and copied into the
+// capture texture. The camera's fixed 4:3 projection squeezed into a square is stretched back to
+// its proportions when the quad covers the screen.
+void CaptureFrozenFrame(AppContext& app)
+{
+	if (!app.captureRequested)
+	{
+		return;
+	}
+	app.captureRequested = false;
+	glViewport(0, 0, app.captureSize, app.captureSize);
+	g_scene.DrawList(g_scene.opaqueList, 0.001f, app.clock.dt);
+	glAlphaFunc(GL_ALWAYS, 0.0f);
+	if (app.clock.fps > 20.0f)
+	{
+		// The particles draw into the frozen frame here (draw only), once they exist.
+	}
+	app.crossFadeAlpha = 1.2f;
+	glEnable(GL_TEXTURE_2D);
+	glBindTexture(GL_TEXTURE_2D, app.captureTexture);
+	glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, app.captureSize, app.captureSize);
+	glViewport(0, 0, app.clientWidth, app.clientHeight);
+	glClear(GL_DEPTH_BUFFER_BIT);
+}
+
+void DrawScenePass(AppContext& app)
+{
+	const float fogColour[4] = {0.8f, 0.8f, 0.8f, 1.0f};
+	glEnable(GL_FOG);
+	glFogi(GL_FOG_MODE, GL_LINEAR);
+	glFogfv(GL_FOG_COLOR, fogColour);
+	glFogf(GL_FOG_DENSITY, 0.00001f);
+	glFogf(GL_FOG_START, 2720.0f);
+	glFogf(GL_FOG_END, 12600.0f);
+	glEnable(GL_CULL_FACE);
+	const float dt = app.clock.dt;
+	if (Camera* camera = g_scene.CurrentCamera())
+	{
+		camera->Update(dt);
+		g_scene.SwitchCameraIfFinished(dt);
+		g_scene.CurrentCamera()->Apply();
+	}
+	glEnable(GL_BLEND);
+	glEnable(GL_ALPHA_TEST);
+	glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+	glAlphaFunc(GL_GREATER, 0.6f);
+	glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+	g_scene.drawnObjects = 0;
+	// Objects with a keyframe path take one step here (the scene animation).
+	g_scene.CullAndDrawOpaque(dt);
+	glEnable(GL_TEXTURE_2D);
+	glBindTexture(GL_TEXTURE_2D, 0);
+}
+
 void DrawQueuedQuads(AppContext& app)
 {
 	for (const ScreenQuad& quad : app.screenQuads)
@@ -116,10 +171,20 @@ void FrameComposer::RenderFrame(AppContext& app)
 	AdvanceFades(app);
 	EndOnMouseMove(app);
 
-	// The frozen-frame capture and the scene pass take their places here, once the scene exists.
+	CaptureFrozenFrame(app);
+	g_scene.ResetVisibility();
+	DrawScenePass(app);
 	g_particles.Update(app.clock.dt);
+	glAlphaFunc(GL_ALWAYS, 1.0f);
 	g_particles.Draw();
-	// The glass pass and the cross-fade quad follow here, once the scene exists.
+	g_scene.DrawList(g_scene.glassList, 0.00001f, app.clock.dt);
+	// At an alpha of 0 or below the frozen frame would leave the picture as it is; not queuing it
+	// then spares the rasteriser a blended full-screen quad in every frame between cuts.
+	if (app.crossFadeAlpha > 0.0f)
+	{
+		FrameComposer::QueueQuad(app, 0.0f, 0.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, app.crossFadeAlpha,
+		                         app.captureTexture, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+	}
 
 	Begin2D(app);
 	DrawQueuedQuads(app);

@@ -9,6 +9,7 @@
 #include "render/Renderer.h"
 #include "render/TextureManager.h"
 #include "resources/Resources.h"
+#include "scene/Scene.h"
 
 #include <GL/glew.h>
 
@@ -73,7 +74,7 @@ void RunLoadSequence(SDL_Window* window, AppContext& app)
 	app.crossFadeAlpha = 0.0f;
 	DrawLoadingScreen(app);
 	g_clockOverlay.Load();
-	// The scene "Models/test.bss" loads here everything the room needs, while the loading
-	// picture stays up.
+	// The room loads everything it needs while the loading picture stays up.
+	g_scene.Load();
 	g_log.WriteLine("Loading models");
 }

@@ -1,0 +1,160 @@
+#include "effects/Camera.h"
+
+#include "app/AppContext.h"
+#include "effects/FrameComposer.h"
+#include "scene/BssFile.h"
+
+#include <GL/glew.h>
+#include <GL/glu.h>
+
+#include <algorithm>
+
+float g_cameraPathT = 0.0f;
+
+namespace
+{
+// Radians to degrees with pi taken as 3.1415, halved: the stored fields of view are twice the
+// angle the projection wants.
+constexpr float kFovToDegrees = 28.648735f;
+constexpr float kPathRate = 0.075f;
+// The window's shape does not matter: the view is always drawn for a 4:3 screen.
+constexpr double kAspect = 1.33;
+} // namespace
+
+Vec3 RotateVector(const Quat& q, const Vec3& v)
+{
+	const Quat turned = QuatMultiply(QuatMultiply(q, {v.x, v.y, v.z, 0.0f}), q.Conjugate());
+	return {turned.x, turned.y, turned.z};
+}
+
+void Camera::Load(const BssCamera& record)
+{
+	keyPositions.clear();
+	keyRotations.clear();
+	keyFovs.clear();
+	for (const Float3& p : record.positions)
+	{
+		keyPositions.push_back({p.x, p.y, p.z});
+	}
+	for (const Float4& r : record.rotations)
+	{
+		keyRotations.push_back(Quat{r.x, r.y, r.z, r.w}.Conjugate());
+	}
+	keyFovs = record.fovs;
+	// A damaged file may give fewer rotations or fields of view than positions; the flight is
+	// as long as its shortest array, so every key has all three.
+	const size_t keys = std::min({keyPositions.size(), keyRotations.size(), keyFovs.size()});
+	keyPositions.resize(keys);
+	keyRotations.resize(keys);
+	keyFovs.resize(keys);
+	keyIndex = 0;
+	if (keys > 0)
+	{
+		Init(keyPositions[0]);
+		orientation = keyRotations[0];
+	}
+}
+
+void Camera::Init(const Vec3& startAt)
+{
+	position = startPosition = startAt;
+	up = kAxisY;
+	direction = kAxisX;
+	fovDegrees = 45.0f;
+	orientation = startOrientation = kQuatIdentity;
+	finished = false;
+	keyIndex = 0;
+	// The cursor goes to the middle of the screen so that the mouse-move test starts from rest;
+	// windows that keep the display (snapshots, tests) leave the user's cursor alone.
+	if (g_app.window != nullptr && !g_app.keepDisplay)
+	{
+		SDL_WarpMouseInWindow(g_app.window, g_app.clientWidth / 2, g_app.clientHeight / 2);
+	}
+	if (g_app.glContext != nullptr)
+	{
+		Apply();
+	}
+	followsPath = true;
+}
+
+void Camera::ReturnToFirstKey()
+{
+	keyIndex = 0;
+	position = keyPositions[0];
+	orientation = keyRotations[0];
+	fovDegrees = keyFovs[0] * kFovToDegrees;
+}
+
+void Camera::Restart()
+{
+	// A flight without keys was never initialised and has nowhere to return to.
+	if (!keyPositions.empty())
+	{
+		ReturnToFirstKey();
+	}
+}
+
+void Camera::Update(float dt)
+{
+	const int32_t n = KeyCount();
+	if (n == 0)
+	{
+		// Nothing to play: the flight ends at once so the scene picks another.
+		finished = true;
+		return;
+	}
+	const auto here = static_cast<size_t>(keyIndex);
+	const auto next = static_cast<size_t>(std::min(keyIndex + 1, n - 1));
+	const float t = g_cameraPathT;
+	const Vec3& a = keyPositions[here];
+	const Vec3& b = keyPositions[next];
+	position = {a.x + t * (b.x - a.x), a.y + t * (b.y - a.y), a.z + t * (b.z - a.z)};
+	orientation = Slerp(keyRotations[here], keyRotations[next], t);
+	fovDegrees = ((1.0f - t) * keyFovs[here] + t * keyFovs[next]) * kFovToDegrees;
+
+	g_cameraPathT += dt * kPathRate;
+	bool segmentBegins = g_cameraPathT == 0.0f;
+	if (g_cameraPathT > 1.0f)
+	{
+		g_cameraPathT = 0.0f;
+		++keyIndex;
+		segmentBegins = true;
+	}
+	// The last played segment begins: the frame composer freezes a frame to cover the cut.
+	if (segmentBegins && keyIndex == n - 3)
+	{
+		FrameComposer::RequestCapture();
+	}
+	if (keyIndex >= n - 2)
+	{
+		g_cameraPathT = 0.0f;
+		ReturnToFirstKey();
+		finished = true;
+	}
+	UpdateViewVectors();
+}
+
+void Camera::UpdateViewVectors()
+{
+	direction = RotateVector(orientation, kAxisNegZ);
+	up = RotateVector(orientation, kAxisY);
+}
+
+void Camera::Apply() const
+{
+	glMatrixMode(GL_PROJECTION);
+	glLoadIdentity();
+	gluPerspective(fovDegrees, kAspect, 1.0, 3000.0);
+	glMatrixMode(GL_MODELVIEW);
+	glLoadIdentity();
+	gluLookAt(position.x, position.y, position.z, position.x + direction.x, position.y + direction.y,
+	          position.z + direction.z, up.x, up.y, up.z);
+	glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+	g_frustum.Extract();
+}
+
+void Camera::MoveLocal(const Vec3& offset, float dt)
+{
+	const Vec3 moved = RotateVector(orientation, offset);
+	position = {position.x + dt * moved.x, position.y + dt * moved.y, position.z + dt * moved.z};
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "render/Math.h"
+
+#include <cstdint>
+#include <vector>
+
+struct BssCamera;
+
+// One recorded camera flight and the view it gives: keys of position, rotation and field of
+// view, blended linearly along the segment being played.
+class Camera
+{
+public:
+	// Takes one flight of the scene file. Rotations are stored conjugated; a flight with keys
+	// starts at its first key.
+	void Load(const BssCamera& record);
+	void Init(const Vec3& startAt);
+	void Restart();
+	// One path step, then the view vectors.
+	void Update(float dt);
+	// Projection and view into OpenGL, then the view frustum.
+	void Apply() const;
+	// The arrow keys: an offset in the camera's own frame, scaled by the frame step.
+	void MoveLocal(const Vec3& offset, float dt);
+
+	int32_t KeyCount() const { return static_cast<int32_t>(keyPositions.size()); }
+
+	Vec3 position;
+	Vec3 up{0.0f, 1.0f, 0.0f};
+	Vec3 direction{1.0f, 0.0f, 0.0f};
+	Vec3 startPosition;
+	Quat orientation;
+	Quat startOrientation;
+	float fovDegrees = 45.0f;
+	std::vector<Vec3> keyPositions;
+	std::vector<Quat> keyRotations;
+	std::vector<float> keyFovs; // radians
+	int32_t keyIndex = 0;
+	bool followsPath = false;
+	bool finished = false;
+
+private:
+	void ReturnToFirstKey();
+	void UpdateViewVectors();
+};
+
+// The blend parameter of the segment being played, shared by every flight; only the current
+// camera moves it.
+extern float g_cameraPathT;
+
+// q v q*: the vector turned by the rotation.
+Vec3 RotateVector(const Quat& q, const Vec3& v);

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstdint>
+
+class Scene;
+struct SceneSubmesh;
+struct SceneObject;
+struct ModelAnchor;
+
+// Set when the shared vertex buffer is no longer bound; the animated-model drawing binds
+// buffer 0 once when it finds this clear and sets it.
+extern bool g_sharedBufferReleased;
+
+// Once after the scene has loaded, when vertex-buffer objects are available.
+void UploadSharedVertices(Scene& scene);
+// The vertex, normal and texture-coordinate arrays from the buffer object, or from the shared
+// array in memory without one.
+void BindSharedVertices(const Scene& scene);
+void UnbindSharedVertices();
+
+// One scene submesh with all its layers.
+void DrawSubmesh(const SceneSubmesh& submesh, bool texturesOff);
+
+// A placed model of the room, drawn at its object's place. The scene animation (train, clock
+// hands) takes this over.
+void DrawPlacedModel(SceneObject& object, float frameTime);
+
+// Hands one emitter anchor to the particle system, which spawns the effect its tag names.
+void EmitAnchor(const ModelAnchor& anchor);
+
+// The solid box drawn inside occlusion queries: edge lengths x, y, z, centred on the origin.
+void DrawSolidBox(float x, float y, float z);
