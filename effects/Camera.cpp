@@ -21,12 +21,6 @@ constexpr float kPathRate = 0.075f;
 constexpr double kAspect = 1.33;
 } // namespace
 
-Vec3 RotateVector(const Quat& q, const Vec3& v)
-{
-	const Quat turned = QuatMultiply(QuatMultiply(q, {v.x, v.y, v.z, 0.0f}), q.Conjugate());
-	return {turned.x, turned.y, turned.z};
-}
-
 void Camera::Load(const BssCamera& record)
 {
 	keyPositions.clear();

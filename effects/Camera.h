@@ -48,6 +48,3 @@ private:
 // The blend parameter of the segment being played, shared by every flight; only the current
 // camera moves it.
 extern float g_cameraPathT;
-
-// q v q*: the vector turned by the rotation.
-Vec3 RotateVector(const Quat& q, const Vec3& v);

@@ -7,6 +7,7 @@
 #include "effects/ParticleSystem.h"
 #include "overlay/ClockOverlay.h"
 #include "render/Draw2D.h"
+#include "scene/DrawPasses.h"
 #include "scene/Scene.h"
 #include "settings/Settings.h"
 
@@ -92,7 +93,7 @@ void CaptureFrozenFrame(AppContext& app)
 	glAlphaFunc(GL_ALWAYS, 0.0f);
 	if (app.clock.fps > 20.0f)
 	{
-		// The particles draw into the frozen frame here (draw only), once they exist.
+		g_particles.Draw();
 	}
 	app.crossFadeAlpha = 1.2f;
 	glEnable(GL_TEXTURE_2D);
@@ -118,6 +119,7 @@ void DrawScenePass(AppContext& app)
 		camera->Update(dt);
 		g_scene.SwitchCameraIfFinished(dt);
 		g_scene.CurrentCamera()->Apply();
+		g_particles.SetCameraPosition(g_scene.CurrentCamera()->position);
 	}
 	glEnable(GL_BLEND);
 	glEnable(GL_ALPHA_TEST);
@@ -125,7 +127,13 @@ void DrawScenePass(AppContext& app)
 	glAlphaFunc(GL_GREATER, 0.6f);
 	glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
 	g_scene.drawnObjects = 0;
-	// Objects with a keyframe path take one step here (the scene animation).
+	for (const auto& object : g_scene.objects)
+	{
+		if (object->hasPath)
+		{
+			StepObjectPath(*object, dt);
+		}
+	}
 	g_scene.CullAndDrawOpaque(dt);
 	glEnable(GL_TEXTURE_2D);
 	glBindTexture(GL_TEXTURE_2D, 0);

@@ -4,6 +4,7 @@
 #include "render/Math.h"
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -22,11 +23,11 @@ public:
 	virtual void PlaceSteamAnchor(const Vec3& worldPosition) = 0;
 };
 
-// A scene entry's keyframe loop and where it puts the entry.
+// A scene entry's keyframe loop and where it puts the entry. The keys stay with their owner.
 struct KeyframePath
 {
-	std::vector<Vec3> positions;
-	std::vector<Quat> rotations;
+	std::span<const Vec3> positions;
+	std::span<const Quat> rotations;
 	int32_t index = 0;
 	float blend = 0.0f;
 	int32_t delay = 0; // whole segments of 20 units to rest on the first key

@@ -292,20 +292,6 @@ void DrawSubmesh(const SceneSubmesh& submesh, bool texturesOff)
 	}
 }
 
-void DrawPlacedModel(SceneObject& object, float frameTime)
-{
-	StaticModel& model = *object.model;
-	model.position = object.boundCenter;
-	model.Update(frameTime);
-	model.Draw();
-}
-
-void EmitAnchor(const ModelAnchor&)
-{
-	// The particle system spawns the effect named by the anchor's tag here, at its world
-	// position with its rotation: g_particles.Emit({anchor.tag, anchor.worldPosition, anchor.rotation}).
-}
-
 void DrawSolidBox(float x, float y, float z)
 {
 	// A unit cube compiled once and scaled to the box: the queries draw one per visible instance
@@ -469,9 +455,13 @@ void Scene::DrawList(const std::vector<SceneObject*>& list, float alphaReference
 		{
 			DrawPlacedModel(*object, frameTime);
 		}
-		else if (!object->isAnimated)
+		else if (object->isAnimated)
 		{
-			// Animated objects advance and draw their animated model here once it exists.
+			object->animated->Update(frameTime);
+			object->animated->Draw();
+		}
+		else
+		{
 			for (const SceneSubmesh& submesh : object->submeshes)
 			{
 				DrawSubmesh(submesh, false);

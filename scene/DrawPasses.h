@@ -21,11 +21,12 @@ void UnbindSharedVertices();
 // One scene submesh with all its layers.
 void DrawSubmesh(const SceneSubmesh& submesh, bool texturesOff);
 
-// A placed model of the room, drawn at its object's place. The scene animation (train, clock
-// hands) takes this over.
+// The links to the room's moving parts (scene/SceneAnimationLink.cpp):
+// a placed model drawn at its object's place, with the train and the clock hands animated;
 void DrawPlacedModel(SceneObject& object, float frameTime);
-
-// Hands one emitter anchor to the particle system, which spawns the effect its tag names.
+// one step along an object's keyframe loop;
+void StepObjectPath(SceneObject& object, float frameTime);
+// one emitter anchor handed to the particle system, which spawns the effect its tag names.
 void EmitAnchor(const ModelAnchor& anchor);
 
 // The solid box drawn inside occlusion queries: edge lengths x, y, z, centred on the origin.

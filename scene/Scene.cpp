@@ -280,8 +280,11 @@ void Scene::LoadAnchor(const BssAnchor& record, std::vector<std::unique_ptr<Scen
 			return;
 		}
 		object->isAnimated = true;
-		// The animated model loads here by PlacedModelName(record.name) with both playback speeds
-		// at 0.2, its rotation matrix built from firstRotation, once the animated fire exists.
+		object->animated = std::make_unique<AnimatedModel>();
+		object->animated->Load(PlacedModelName(record.name));
+		// Loading starts the animation (both speeds 0.2) and rebuilds the model, so the
+		// rotation of the anchor's first key is set afterwards.
+		QuatToMatrix(firstRotation, object->animated->rotationMatrix);
 		animated.push_back(std::move(object));
 		return;
 	}

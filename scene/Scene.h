@@ -2,6 +2,7 @@
 
 #include "effects/Camera.h"
 #include "render/Math.h"
+#include "scene/AnimatedModel.h"
 #include "scene/ContentStream.h"
 #include "scene/Model.h"
 
@@ -78,8 +79,9 @@ struct SceneObject
 	bool isZone = false;
 	bool isInstance = false;
 	std::unique_ptr<StaticModel> model;
-	// Created from an animated-model anchor; the animated model itself joins with the fire.
+	// Created from an animated-model anchor: the fire.
 	bool isAnimated = false;
+	std::unique_ptr<AnimatedModel> animated;
 	bool hasPath = false;
 	std::vector<Vec3> pathPositions;
 	std::vector<Quat> pathRotations;

@@ -101,9 +101,9 @@ TEST(SceneAnimation, TrainTurnsAndPuffsOnlyWhenTheRailroadIsDrawn)
 
 TEST(SceneAnimation, PathLoopsThroughAllKeysButTheLast)
 {
-	KeyframePath path;
-	path.positions = {{0, 0, 0}, {10, 0, 0}, {10, 10, 0}, {99, 99, 99}};
-	path.rotations = {kQuatIdentity, TurnZ(1.0f), TurnZ(2.0f), TurnZ(3.0f)};
+	const std::vector<Vec3> positions = {{0, 0, 0}, {10, 0, 0}, {10, 10, 0}, {99, 99, 99}};
+	const std::vector<Quat> rotations = {kQuatIdentity, TurnZ(1.0f), TurnZ(2.0f), TurnZ(3.0f)};
+	KeyframePath path{positions, rotations};
 	Placement placement;
 	std::vector<Placement> seen;
 	// dt 5: a quarter of a segment a frame; a segment ends once its blend has passed 1, so it
@@ -130,9 +130,9 @@ TEST(SceneAnimation, PathLoopsThroughAllKeysButTheLast)
 
 TEST(SceneAnimation, DelayedPathRestsOnItsFirstKeyFor20UnitsASegment)
 {
-	KeyframePath path;
-	path.positions = {{1, 2, 3}, {11, 2, 3}, {0, 0, 0}};
-	path.rotations = {kQuatIdentity, TurnZ(1.0f), kQuatIdentity};
+	const std::vector<Vec3> positions = {{1, 2, 3}, {11, 2, 3}, {0, 0, 0}};
+	const std::vector<Quat> rotations = {kQuatIdentity, TurnZ(1.0f), kQuatIdentity};
+	KeyframePath path{positions, rotations};
 	path.delay = 3;
 	Placement placement;
 	int restingFrames = 0;
@@ -145,9 +145,9 @@ TEST(SceneAnimation, DelayedPathRestsOnItsFirstKeyFor20UnitsASegment)
 	// Three segments of 20 units resting, then the first frame of the move still stands on key 0.
 	EXPECT_NEAR(restingFrames, 3 * 20 + 1, 2);
 
-	KeyframePath still;
-	still.positions = {{5, 5, 5}, {5, 5, 5}, {5, 5, 5}};
-	still.rotations = {kQuatIdentity, kQuatIdentity, kQuatIdentity};
+	const std::vector<Vec3> stillPositions = {{5, 5, 5}, {5, 5, 5}, {5, 5, 5}};
+	const std::vector<Quat> stillRotations = {kQuatIdentity, kQuatIdentity, kQuatIdentity};
+	KeyframePath still{stillPositions, stillRotations};
 	Placement here;
 	for (int frame = 0; frame < 100; ++frame)
 	{
