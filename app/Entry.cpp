@@ -6,6 +6,7 @@
 #include "app/Platform.h"
 #include "app/RunMode.h"
 #include "app/Signals.h"
+#include "app/Snapshot.h"
 #include "media/MediaStore.h"
 #include "settings/DefaultsTable.h"
 #include "settings/Settings.h"
@@ -44,8 +45,9 @@ int RunEntry(const std::string& commandLine)
 {
 	g_defaults.LoadEmbedded();
 	g_log.Open(LogFileName());
-	// A screen-saver host runs one copy per screen and ends each one itself.
-	if (!g_host.Active())
+	// A screen-saver host runs one copy per screen and ends each one itself; a snapshot draws
+	// into a file, not on the screen, so it may run beside the saver.
+	if (!g_host.Active() && !g_snapshot.Active())
 	{
 		EndIfAnotherCopyRuns();
 	}

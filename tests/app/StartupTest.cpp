@@ -2,6 +2,7 @@
 #include "tests/support/Files.h"
 #include "tests/support/Process.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/Xvfb.h"
 
 #include <gtest/gtest.h>
 
@@ -59,6 +60,16 @@ TEST(SingleInstanceSerial, SecondCopyEndsAtOnce)
 	                                          {"DISPLAY", std::nullopt}});
 	EXPECT_EQ(result.exitCode, 0) << result.output;
 	EXPECT_EQ(ReadFile(log), "gi gi\r\ngi gi\r\n");
+
+	// A snapshot draws into a file, not on the screen: the guard leaves it alone.
+	XvfbServer xvfb(320, 240);
+	const auto picture = dir.Path() / "shot.png";
+	const auto snapshot = RunProcess({program.string(), "--snapshot", picture.string(), "--frames", "0",
+									  "--size", "64x48"},
+									 {{"XDG_CONFIG_HOME", (dir.Path() / "config").string()},
+									  {"DISPLAY", xvfb.Display()}});
+	EXPECT_EQ(snapshot.exitCode, 1) << snapshot.output;
+	EXPECT_TRUE(std::filesystem::exists(picture));
 }
 
 // A copy under another file name is not taken for the program.
