@@ -32,7 +32,7 @@ void EndIfAnotherCopyRuns()
 	const int copies = Sys_CountProcessesNamed(kProgramName);
 	for (int i = 0; i < copies; ++i)
 	{
-		g_log.WriteLine("gi gi");
+		g_logFile.WriteLine("gi gi");
 		if (i + 1 > 1)
 		{
 			std::exit(0);
@@ -44,7 +44,7 @@ void EndIfAnotherCopyRuns()
 int RunEntry(const std::string& commandLine)
 {
 	g_defaults.LoadEmbedded();
-	g_log.Open(LogFileName());
+	g_logFile.Open(LogFileName());
 	// A screen-saver host runs one copy per screen and ends each one itself; a snapshot draws
 	// into a file, not on the screen, so it may run beside the saver.
 	if (!g_host.Active() && !g_snapshot.Active())

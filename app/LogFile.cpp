@@ -1,6 +1,6 @@
 #include "app/LogFile.h"
 
-LogFile g_log;
+LogFile g_logFile;
 
 void LogFile::Open(const std::string& fileName)
 {

@@ -27,7 +27,7 @@ private:
 	std::ofstream stream;
 };
 
-// GLib exports a function named g_log, and a global variable's symbol is not mangled: under its
+// GLib exports a function named g_logFile, and a global variable's symbol is not mangled: under its
 // plain name this object would take the place of that function in every GTK call that logs. It
 // keeps its name in the source and links under one of its own.
-extern LogFile g_log __asm__("glimmer_log_file");
+extern LogFile g_logFile __asm__("glimmer_log_file");

@@ -49,7 +49,7 @@ void RunPreviewLoop(Display* display, PreviewWindow& preview)
 // The handle from /p is the X window id of the host's preview area.
 void RunPreview()
 {
-	g_log.WriteLine("", g_parentWindowHandle);
+	g_logFile.WriteLine("", g_parentWindowHandle);
 	Display* display = g_parentWindowHandle != 0 ? XOpenDisplay(nullptr) : nullptr;
 	PreviewWindow preview;
 	DecodedImage picture;
@@ -60,18 +60,18 @@ void RunPreview()
 		// A picture that cannot be decoded leaves nothing to show: that counts as a failed window.
 		created = DecodePreviewPicture(picture) && preview.Create(display, g_parentWindowHandle, picture);
 	}
-	g_log.WriteLine("Creating window...");
+	g_logFile.WriteLine("Creating window...");
 	if (!created)
 	{
-		g_log.WriteLine("Create Window failed!");
+		g_logFile.WriteLine("Create Window failed!");
 		if (display != nullptr)
 		{
 			XCloseDisplay(display);
 		}
 		return;
 	}
-	g_log.WriteLine("Window is create");
-	g_log.WriteLine("OpenGL initialized");
+	g_logFile.WriteLine("Window is create");
+	g_logFile.WriteLine("OpenGL initialized");
 	RunPreviewLoop(display, preview);
 	preview.Release();
 	XCloseDisplay(display);

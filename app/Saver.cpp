@@ -72,16 +72,16 @@ void ReadLocalTime()
 void ShutDown()
 {
 	StopSaverMusic();
-	g_log.WriteLine("Set old Gamma: ", g_app.oldGamma);
+	g_logFile.WriteLine("Set old Gamma: ", g_app.oldGamma);
 	ApplyGamma(g_app.oldGamma);
 	g_scene.ReleaseObjects();
 	g_textures.ReleaseAll();
 	g_scene.ReleaseModels();
 	const FrameClock& clock = g_app.clock;
-	g_log.WriteLine("Max fps: ", clock.maxFps);
-	g_log.WriteLine("Min fps: ", clock.minFps);
-	g_log.WriteLine("Fps: ", (clock.maxFps + clock.minFps) * 0.5f);
-	g_log.Close();
+	g_logFile.WriteLine("Max fps: ", clock.maxFps);
+	g_logFile.WriteLine("Min fps: ", clock.minFps);
+	g_logFile.WriteLine("Fps: ", (clock.maxFps + clock.minFps) * 0.5f);
+	g_logFile.Close();
 	ReleaseSaverWindow();
 	DestroySaverWindow();
 }
@@ -107,8 +107,8 @@ Resolution ChooseResolution(const Settings& settings, int desktopWidth, int desk
 
 void RunSaver()
 {
-	g_log.WriteLine("Starting...");
-	g_log.WriteLine("Starting init OpenGL");
+	g_logFile.WriteLine("Starting...");
+	g_logFile.WriteLine("Starting init OpenGL");
 	std::srand(g_snapshot.Active() ? g_snapshot.Seed() : Sys_Milliseconds());
 	if (g_snapshot.Active())
 	{
@@ -126,15 +126,15 @@ void RunSaver()
 	SDL_Window* window = g_app.hosted
 	                         ? CreateHostedSaverWindow(kWindowTitle)
 	                         : CreateSaverWindow(kWindowTitle, g_app.screenWidth, g_app.screenHeight);
-	g_log.WriteLine("Creating window...");
+	g_logFile.WriteLine("Creating window...");
 	if (window == nullptr)
 	{
-		g_log.WriteLine("Create Window failed!");
+		g_logFile.WriteLine("Create Window failed!");
 		return;
 	}
-	g_log.WriteLine("Window is create");
+	g_logFile.WriteLine("Window is create");
 	RunLoadSequence(window, g_app);
-	g_log.WriteLine("OpenGL initialized");
+	g_logFile.WriteLine("OpenGL initialized");
 	// Snapshots render frames for people and tests to look at, and a preview inside another
 	// program's window is no place for music either.
 	if (!g_snapshot.Active() && g_host.Target() != HostTarget::WindowId)

@@ -83,7 +83,7 @@ void AudioEngine::Init(void* window, std::span<const uint8_t> moduleImage)
 	// Without the module the saver still runs, only without music.
 	if (!LoadLibrary(moduleImage))
 	{
-		g_log.WriteLine("Audio module could not be loaded; no music");
+		g_logFile.WriteLine("Audio module could not be loaded; no music");
 		enabled = 0;
 		return;
 	}
@@ -153,7 +153,7 @@ void AudioEngine::StartMusic(void* window, const MediaBlob& music, float soundVo
 		volume = VolumeFromSetting(soundVolume);
 		calls.setVolume(volume);
 	}
-	g_log.WriteLine("Sound initialized");
+	g_logFile.WriteLine("Sound initialized");
 }
 
 void AudioEngine::Shutdown()

@@ -17,7 +17,7 @@ void LogIfMissing(const char* path, const char* line)
 	std::FILE* file = std::fopen(path, "rb");
 	if (file == nullptr)
 	{
-		g_log.WriteLine(line);
+		g_logFile.WriteLine(line);
 		return;
 	}
 	std::fclose(file);

@@ -68,13 +68,13 @@ void DrawLoadingScreen(AppContext& app)
 void RunLoadSequence(SDL_Window* window, AppContext& app)
 {
 	InitRenderer(window, app);
-	g_log.WriteLine("initializing font...");
-	g_log.WriteLine("Loading data...");
+	g_logFile.WriteLine("initializing font...");
+	g_logFile.WriteLine("Loading data...");
 	app.captureRequested = false;
 	app.crossFadeAlpha = 0.0f;
 	DrawLoadingScreen(app);
 	g_clockOverlay.Load();
 	// The room loads everything it needs while the loading picture stays up.
 	g_scene.Load();
-	g_log.WriteLine("Loading models");
+	g_logFile.WriteLine("Loading models");
 }

@@ -46,21 +46,21 @@ void LogDriver(AppContext& app)
 	GLint units = 0;
 	glGetIntegerv(GL_MAX_TEXTURE_UNITS_ARB, &units);
 	app.maxTextureUnits = units;
-	g_log.WriteLine("Video card: " + DriverString(GL_RENDERER));
-	g_log.WriteLine("Vendor: " + DriverString(GL_VENDOR));
-	g_log.WriteLine("OpenGL version : " + DriverString(GL_VERSION));
-	g_log.WriteLine("Max Texture Units: ", app.maxTextureUnits);
+	g_logFile.WriteLine("Video card: " + DriverString(GL_RENDERER));
+	g_logFile.WriteLine("Vendor: " + DriverString(GL_VENDOR));
+	g_logFile.WriteLine("OpenGL version : " + DriverString(GL_VERSION));
+	g_logFile.WriteLine("Max Texture Units: ", app.maxTextureUnits);
 }
 
 void ProbeCapabilities(AppContext& app, bool loaderUp)
 {
 	app.hasVertexBuffers = loaderUp && GLEW_ARB_vertex_buffer_object;
-	g_log.WriteLine(app.hasVertexBuffers ? "VBO supported" : "VBO not supported!");
+	g_logFile.WriteLine(app.hasVertexBuffers ? "VBO supported" : "VBO not supported!");
 
 	app.hasOcclusionQuery = false;
 	if (!loaderUp || !GLEW_ARB_occlusion_query)
 	{
-		g_log.WriteLine("ARB_Occlusion_querry not supported!");
+		g_logFile.WriteLine("ARB_Occlusion_querry not supported!");
 		return;
 	}
 	GLint bits = 0;
@@ -68,21 +68,21 @@ void ProbeCapabilities(AppContext& app, bool loaderUp)
 	app.occlusionCounterBits = bits;
 	if (bits < 1)
 	{
-		g_log.WriteLine("ARB_Occlusion_querry not supported!");
+		g_logFile.WriteLine("ARB_Occlusion_querry not supported!");
 		return;
 	}
 	app.hasOcclusionQuery = true;
-	g_log.WriteLine("ARB_Occlusion_querry supported");
-	g_log.WriteLine("Occlussion querry bit: ", bits);
+	g_logFile.WriteLine("ARB_Occlusion_querry supported");
+	g_logFile.WriteLine("Occlussion querry bit: ", bits);
 }
 
 void HandOverGamma(AppContext& app)
 {
 	app.oldGamma = EstimateGamma();
-	g_log.WriteLine("Old Gamma: ", app.oldGamma);
+	g_logFile.WriteLine("Old Gamma: ", app.oldGamma);
 	const double exponent = 4.0 - g_settings.gamma;
 	ApplyGamma(exponent);
-	g_log.WriteLine("New Gamma: ", exponent);
+	g_logFile.WriteLine("New Gamma: ", exponent);
 }
 } // namespace
 
@@ -97,7 +97,7 @@ int CaptureSizeFor(int screenHeight)
 
 void InitRenderer(SDL_Window* window, AppContext& app)
 {
-	g_log.WriteLine("start init render");
+	g_logFile.WriteLine("start init render");
 	SeedFrameState(app);
 	CreateRenderContext(window);
 
@@ -114,10 +114,10 @@ void InitRenderer(SDL_Window* window, AppContext& app)
 	const bool loaderUp = app.glContext != nullptr && glewInit() == GLEW_OK;
 	if (!loaderUp)
 	{
-		g_log.WriteLine("Glew init failed!");
+		g_logFile.WriteLine("Glew init failed!");
 	}
 	LogDriver(app);
 	ProbeCapabilities(app, loaderUp);
-	g_log.WriteLine("Model manager init");
+	g_logFile.WriteLine("Model manager init");
 	HandOverGamma(app);
 }

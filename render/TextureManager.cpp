@@ -155,7 +155,7 @@ uint32_t TextureManager::LoadByExtension(const std::string& name, const std::str
 	{
 		texture = LoadJpeg(name, bytes);
 	}
-	g_log.WriteLine("Texture " + name + " loaded");
+	g_logFile.WriteLine("Texture " + name + " loaded");
 	return texture;
 }
 
@@ -165,23 +165,23 @@ uint32_t TextureManager::LoadFallback(const std::string& name, const std::string
 	for (const char* extension : {"bmp", "tga", "jpg"})
 	{
 		const std::string candidate = stem + "." + extension;
-		g_log.WriteLine("Try load " + candidate);
+		g_logFile.WriteLine("Try load " + candidate);
 		MediaBytes media(candidate);
 		if (media.Found())
 		{
 			return LoadByExtension(candidate, extension, media.Bytes());
 		}
 	}
-	g_log.WriteLine("--Unable load " + name + "-------------------------");
-	g_log.WriteLine("Loading default texture");
+	g_logFile.WriteLine("--Unable load " + name + "-------------------------");
+	g_logFile.WriteLine("Loading default texture");
 	MediaBytes fallback(kDefaultTexture);
 	return LoadTga(kDefaultTexture, fallback.Bytes());
 }
 
 void TextureManager::Load(const std::string& name, int resource)
 {
-	g_log.WriteLine("Start load " + name);
-	g_log.WriteLine("Try load original: " + name);
+	g_logFile.WriteLine("Start load " + name);
+	g_logFile.WriteLine("Try load original: " + name);
 	uint32_t& entry = textures[name];
 	if (resource != kFromMediaStore)
 	{

@@ -80,7 +80,7 @@ int32_t BoneAnimation::TrackOf(int32_t bone) const
 bool AnimatedModel::Load(const std::string& name)
 {
 	const std::vector<uint8_t> meshBytes = FetchFile("Models/" + name + ".BSA");
-	g_log.WriteLine("Animated model " + name + ".BSA mesh file loaded");
+	g_logFile.WriteLine("Animated model " + name + ".BSA mesh file loaded");
 	BsaMeshFile mesh;
 	if (!ReadContentFile<BsaMeshFile>(meshBytes, mesh))
 	{
@@ -91,7 +91,7 @@ bool AnimatedModel::Load(const std::string& name)
 		return false;
 	}
 	const std::string animationNames[] = {name + "_anim.BSA"};
-	g_log.WriteLine("Num of Anims: ", static_cast<int>(std::size(animationNames)));
+	g_logFile.WriteLine("Num of Anims: ", static_cast<int>(std::size(animationNames)));
 	for (const std::string& animationName : animationNames)
 	{
 		BsaAnimFile file;

@@ -81,10 +81,10 @@ TEST(AudioEngine, MusicVolumeScalesTheOutput)
 	{
 		DiskAudio disk;
 		TempDir logDir;
-		g_log.Open((logDir.Path() / "g.log").string());
+		g_logFile.Open((logDir.Path() / "g.log").string());
 		AudioEngine engine;
 		engine.StartMusic(nullptr, BlobOf(music), volumes[run]);
-		g_log.Close();
+		g_logFile.Close();
 		EXPECT_EQ(ReadFile(logDir.Path() / "g.log"), "Sound initialized\r\n");
 		EXPECT_EQ(engine.volume, static_cast<uint8_t>(volumes[run]));
 		EXPECT_EQ(engine.savedVolume, 100);
@@ -202,12 +202,12 @@ TEST(AudioEngine, ModuleIsLoadedOnlyWhileTheMusicPlays)
 TEST(AudioEngine, UnloadableModuleMeansNoMusic)
 {
 	TempDir logDir;
-	g_log.Open((logDir.Path() / "g.log").string());
+	g_logFile.Open((logDir.Path() / "g.log").string());
 	const uint8_t notALibrary[] = "\x7f"
 	                              "ELF but nothing more";
 	AudioEngine engine;
 	engine.Init(nullptr, notALibrary);
-	g_log.Close();
+	g_logFile.Close();
 	EXPECT_EQ(engine.enabled, 0);
 	EXPECT_FALSE(engine.IsLibraryLoaded());
 	EXPECT_EQ(ReadFile(logDir.Path() / "g.log"), "Audio module could not be loaded; no music\r\n");

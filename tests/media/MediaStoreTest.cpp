@@ -38,9 +38,9 @@ template <typename Action> std::string LoggedBy(Action action)
 {
 	TempDir dir;
 	const auto path = dir.Path() / "g.log";
-	g_log.Open(path.string());
+	g_logFile.Open(path.string());
 	action();
-	g_log.Close();
+	g_logFile.Close();
 	return ReadFile(path);
 }
 
