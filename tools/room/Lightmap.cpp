@@ -1,0 +1,579 @@
+#include "tools/room/Lightmap.h"
+
+#include "tools/content/Draw.h"
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <stdexcept>
+#include <thread>
+#include <tuple>
+
+namespace
+{
+// ---- Ray casting ----------------------------------------------------------------------
+
+struct Node
+{
+	Bounds bounds;
+	int first = 0; // leaf: first triangle; inner: left child (right is left + 1)
+	int count = 0; // 0 for an inner node
+};
+
+class RayCaster
+{
+public:
+	explicit RayCaster(std::vector<std::array<Vec3, 3>> triangles);
+	// Distance to the nearest hit within `limit`, or a negative number when nothing is hit.
+	float Cast(Vec3 origin, Vec3 direction, float limit) const;
+
+private:
+	void Build(int node, int first, int count);
+	float HitTriangle(const std::array<Vec3, 3>& t, Vec3 origin, Vec3 direction) const;
+
+	std::vector<std::array<Vec3, 3>> triangles;
+	std::vector<Node> nodes;
+};
+
+Bounds TriangleBounds(const std::array<Vec3, 3>& t)
+{
+	Bounds b;
+	for (const Vec3& p : t)
+	{
+		b.Add(p);
+	}
+	return b;
+}
+
+RayCaster::RayCaster(std::vector<std::array<Vec3, 3>> list) : triangles(std::move(list))
+{
+	nodes.reserve(triangles.size() * 2 + 1);
+	nodes.push_back({});
+	Build(0, 0, static_cast<int>(triangles.size()));
+}
+
+void RayCaster::Build(int node, int first, int count)
+{
+	Bounds bounds;
+	for (int i = first; i < first + count; ++i)
+	{
+		const Bounds b = TriangleBounds(triangles[i]);
+		bounds.Add(b.min);
+		bounds.Add(b.max);
+	}
+	nodes[node].bounds = bounds;
+	if (count <= 4)
+	{
+		nodes[node].first = first;
+		nodes[node].count = count;
+		return;
+	}
+	const Vec3 size = bounds.max - bounds.min;
+	const int axis = size.x > size.y ? (size.x > size.z ? 0 : 2) : (size.y > size.z ? 1 : 2);
+	auto centre = [axis](const std::array<Vec3, 3>& t)
+	{ return Component(t[0], axis) + Component(t[1], axis) + Component(t[2], axis); };
+	const auto begin = triangles.begin() + first;
+	std::nth_element(begin, begin + count / 2, begin + count,
+	                 [&](const auto& a, const auto& b) { return centre(a) < centre(b); });
+	const int left = static_cast<int>(nodes.size());
+	nodes.push_back({});
+	nodes.push_back({});
+	nodes[node].first = left;
+	nodes[node].count = 0;
+	Build(left, first, count / 2);
+	Build(left + 1, first + count / 2, count - count / 2);
+}
+
+float RayCaster::HitTriangle(const std::array<Vec3, 3>& t, Vec3 origin, Vec3 direction) const
+{
+	const Vec3 e1 = t[1] - t[0], e2 = t[2] - t[0];
+	const Vec3 p = Cross(direction, e2);
+	const float det = Dot(e1, p);
+	if (std::fabs(det) < 1e-9f)
+	{
+		return -1.0f;
+	}
+	const float inv = 1.0f / det;
+	const Vec3 s = origin - t[0];
+	const float u = Dot(s, p) * inv;
+	if (u < 0.0f || u > 1.0f)
+	{
+		return -1.0f;
+	}
+	const Vec3 q = Cross(s, e1);
+	const float v = Dot(direction, q) * inv;
+	if (v < 0.0f || u + v > 1.0f)
+	{
+		return -1.0f;
+	}
+	return Dot(e2, q) * inv;
+}
+
+bool BoxHit(const Bounds& b, Vec3 origin, Vec3 inverse, float limit)
+{
+	float near = 0.0f, far = limit;
+	for (int axis = 0; axis < 3; ++axis)
+	{
+		const float o = Component(origin, axis), d = Component(inverse, axis);
+		float t0 = (Component(b.min, axis) - o) * d;
+		float t1 = (Component(b.max, axis) - o) * d;
+		if (t0 > t1)
+		{
+			std::swap(t0, t1);
+		}
+		near = std::max(near, t0);
+		far = std::min(far, t1);
+		if (near > far)
+		{
+			return false;
+		}
+	}
+	return true;
+}
+
+float RayCaster::Cast(Vec3 origin, Vec3 direction, float limit) const
+{
+	const Vec3 inverse{1.0f / direction.x, 1.0f / direction.y, 1.0f / direction.z};
+	float nearest = limit;
+	bool hit = false;
+	int stack[64];
+	int top = 0;
+	stack[top++] = 0;
+	while (top > 0)
+	{
+		const Node& node = nodes[stack[--top]];
+		if (!BoxHit(node.bounds, origin, inverse, nearest))
+		{
+			continue;
+		}
+		if (node.count == 0)
+		{
+			stack[top++] = node.first;
+			stack[top++] = node.first + 1;
+			continue;
+		}
+		for (int i = node.first; i < node.first + node.count; ++i)
+		{
+			const float t = HitTriangle(triangles[i], origin, direction);
+			if (t > 1e-3f && t < nearest)
+			{
+				nearest = t;
+				hit = true;
+			}
+		}
+	}
+	return hit ? nearest : -1.0f;
+}
+
+// ---- Charts ---------------------------------------------------------------------------
+
+struct Chart
+{
+	int object = 0, run = 0, chart = 0;
+	float s0 = 1e30f, t0 = 1e30f, s1 = -1e30f, t1 = -1e30f;
+	float density = 0.0f;
+	int width = 0, height = 0, x = 0, y = 0;
+};
+
+constexpr int kPad = 2;
+
+// Shelf packing, tallest first. False when the charts do not fit.
+bool Pack(std::vector<Chart*>& charts, int size, int startY)
+{
+	std::sort(charts.begin(), charts.end(),
+	          [](const Chart* a, const Chart* b)
+	          { return a->height != b->height ? a->height > b->height : a->width > b->width; });
+	int x = 0, y = startY, shelf = 0;
+	for (Chart* chart : charts)
+	{
+		if (chart->width > size)
+		{
+			return false;
+		}
+		if (x + chart->width > size)
+		{
+			x = 0;
+			y += shelf;
+			shelf = 0;
+		}
+		if (y + chart->height > size)
+		{
+			return false;
+		}
+		chart->x = x;
+		chart->y = y;
+		x += chart->width;
+		shelf = std::max(shelf, chart->height);
+	}
+	return true;
+}
+
+struct Sample
+{
+	Vec3 position;
+	Vec3 normal;
+	bool set = false;
+	bool interior = false;
+};
+
+// ---- Lighting -------------------------------------------------------------------------
+
+const Vec3 kMoonDirection = Normalize({0.35f, 1.0f, 0.55f});
+const Vec3 kMoonColour{0.20f, 0.26f, 0.46f};
+const Vec3 kSkyColour{0.16f, 0.2f, 0.34f};
+const Vec3 kAmbientColour{0.13f, 0.085f, 0.055f};
+
+Vec3 SphereJitter(Random& random)
+{
+	for (;;)
+	{
+		const Vec3 v{random.Uniform(-1.0f, 1.0f), random.Uniform(-1.0f, 1.0f), random.Uniform(-1.0f, 1.0f)};
+		if (Dot(v, v) <= 1.0f)
+		{
+			return v;
+		}
+	}
+}
+
+Vec3 CosineDirection(Vec3 normal, Random& random)
+{
+	const float a = random.Uniform(0.0f, 2.0f * kPi);
+	const float r = std::sqrt(random.Uniform(0.0f, 1.0f));
+	const Frame frame = Frame::Along({}, normal);
+	return Normalize(
+	    frame.Direction({r * std::cos(a), r * std::sin(a), std::sqrt(std::max(0.0f, 1.0f - r * r))}));
+}
+
+Vec3 LightTexel(const Sample& sample, const RoomLayout& layout, const RayCaster& caster, uint32_t seed)
+{
+	Random random(seed * 2654435761u + 12345u);
+	const Vec3 origin = sample.position + sample.normal * 0.4f;
+	Vec3 total;
+	for (const BakeLight& light : layout.lights)
+	{
+		const Vec3 toLight = light.position - origin;
+		const float distance2 = Dot(toLight, toLight);
+		const float facing = Dot(sample.normal, toLight) / std::sqrt(distance2);
+		if (facing <= 0.0f)
+		{
+			continue;
+		}
+		const Vec3 full = light.colour * (facing / (distance2 + light.radius * light.radius * 4.0f));
+		if (full.x + full.y + full.z < 0.004f)
+		{
+			continue;
+		}
+		const int rays = light.radius > 5.0f ? 6 : (light.radius > 2.0f ? 3 : 1);
+		int open = 0;
+		for (int i = 0; i < rays; ++i)
+		{
+			const Vec3 target = light.position + SphereJitter(random) * light.radius;
+			const Vec3 d = target - origin;
+			const float length = Length(d);
+			if (caster.Cast(origin, d * (1.0f / length), length - 0.5f) < 0.0f)
+			{
+				++open;
+			}
+		}
+		total = total + full * (static_cast<float>(open) / rays);
+	}
+	const float moonFacing = Dot(sample.normal, kMoonDirection);
+	if (moonFacing > 0.0f)
+	{
+		int open = 0;
+		for (int i = 0; i < 2; ++i)
+		{
+			const Vec3 d = Normalize(kMoonDirection + SphereJitter(random) * 0.04f);
+			open += caster.Cast(origin, d, 5000.0f) < 0.0f ? 1 : 0;
+		}
+		total = total + kMoonColour * (moonFacing * open * 0.5f);
+	}
+	const int hemisphere = 12;
+	Vec3 ambient;
+	for (int i = 0; i < hemisphere; ++i)
+	{
+		const Vec3 d = CosineDirection(sample.normal, random);
+		const float hit = caster.Cast(origin, d, 5000.0f);
+		if (hit < 0.0f)
+		{
+			ambient = ambient + kSkyColour;
+		}
+		else
+		{
+			ambient = ambient + kAmbientColour * std::min(1.0f, 0.25f + hit / 150.0f);
+		}
+	}
+	return total + ambient * (1.0f / hemisphere);
+}
+
+uint8_t ToneMap(float value)
+{
+	const float mapped = std::pow(1.0f - std::exp(-1.5f * std::max(value, 0.0f)), 0.75f);
+	return static_cast<uint8_t>(std::clamp(mapped, 0.0f, 1.0f) * 255.0f + 0.5f);
+}
+
+void Dilate(Image& atlas, std::vector<uint8_t>& filled, int passes)
+{
+	const int size = atlas.width;
+	for (int pass = 0; pass < passes; ++pass)
+	{
+		std::vector<uint8_t> next = filled;
+		for (int y = 0; y < size; ++y)
+		{
+			for (int x = 0; x < size; ++x)
+			{
+				if (filled[y * size + x])
+				{
+					continue;
+				}
+				int sum[3] = {0, 0, 0}, count = 0;
+				for (int dy = -1; dy <= 1; ++dy)
+				{
+					for (int dx = -1; dx <= 1; ++dx)
+					{
+						const int nx = x + dx, ny = y + dy;
+						if (nx >= 0 && ny >= 0 && nx < size && ny < size && filled[ny * size + nx])
+						{
+							const uint8_t* p = atlas.Pixel(nx, ny);
+							sum[0] += p[0], sum[1] += p[1], sum[2] += p[2];
+							++count;
+						}
+					}
+				}
+				if (count > 0)
+				{
+					uint8_t* p = atlas.Pixel(x, y);
+					for (int k = 0; k < 3; ++k)
+					{
+						p[k] = static_cast<uint8_t>(sum[k] / count);
+					}
+					next[y * size + x] = 1;
+				}
+			}
+		}
+		filled = next;
+	}
+}
+} // namespace
+
+Lightmap BakeLightmap(const RoomLayout& layout, const std::vector<Triangle>& occluders, int size, int threads)
+{
+	// Shadow casters: every lit object and every model; not the glass, glows or backdrops.
+	std::vector<std::array<Vec3, 3>> casters;
+	for (const SceneDraft& object : layout.objects)
+	{
+		if (object.mode != LightmapMode::Baked)
+		{
+			continue;
+		}
+		for (const SceneRun& run : object.runs)
+		{
+			for (const Triangle& t : run.mesh.triangles)
+			{
+				casters.push_back({t.corners[0].position, t.corners[1].position, t.corners[2].position});
+			}
+		}
+	}
+	for (const Triangle& t : occluders)
+	{
+		casters.push_back({t.corners[0].position, t.corners[1].position, t.corners[2].position});
+	}
+	const RayCaster caster(std::move(casters));
+
+	// Charts. Flat-valued objects share one small block per value at the atlas's first row.
+	std::vector<Chart> charts;
+	std::map<std::tuple<size_t, size_t, int>, size_t> chartOf;
+	std::map<float, int> constantBlock;
+	for (size_t o = 0; o < layout.objects.size(); ++o)
+	{
+		const SceneDraft& object = layout.objects[o];
+		if (object.mode == LightmapMode::Constant && !constantBlock.count(object.constant))
+		{
+			const int index = static_cast<int>(constantBlock.size());
+			constantBlock[object.constant] = index;
+		}
+		if (object.mode != LightmapMode::Baked)
+		{
+			continue;
+		}
+		for (size_t r = 0; r < object.runs.size(); ++r)
+		{
+			for (const Triangle& t : object.runs[r].mesh.triangles)
+			{
+				const auto key = std::make_tuple(o, r, t.chart);
+				auto found = chartOf.find(key);
+				if (found == chartOf.end())
+				{
+					found = chartOf.emplace(key, charts.size()).first;
+					Chart chart;
+					chart.object = static_cast<int>(o);
+					chart.run = static_cast<int>(r);
+					chart.chart = t.chart;
+					charts.push_back(chart);
+				}
+				Chart& chart = charts[found->second];
+				for (const Corner& c : t.corners)
+				{
+					chart.s0 = std::min(chart.s0, c.s), chart.s1 = std::max(chart.s1, c.s);
+					chart.t0 = std::min(chart.t0, c.t), chart.t1 = std::max(chart.t1, c.t);
+				}
+			}
+		}
+	}
+	const int blockSize = 8;
+	for (float scale = 1.0f;; scale *= 0.9f)
+	{
+		std::vector<Chart*> order;
+		for (Chart& chart : charts)
+		{
+			chart.density = layout.objects[chart.object].texelsPerUnit * scale;
+			chart.width = static_cast<int>(std::ceil((chart.s1 - chart.s0) * chart.density)) + 2 * kPad + 1;
+			chart.height = static_cast<int>(std::ceil((chart.t1 - chart.t0) * chart.density)) + 2 * kPad + 1;
+			order.push_back(&chart);
+		}
+		if (Pack(order, size, blockSize))
+		{
+			break;
+		}
+		if (scale < 0.05f)
+		{
+			throw std::runtime_error("the lightmap charts do not fit the atlas");
+		}
+	}
+
+	// Rasterise every triangle into its chart: each texel remembers the surface point it shows.
+	Lightmap result;
+	result.atlas = Image(size, size);
+	std::vector<Sample> samples(static_cast<size_t>(size) * size);
+	result.uvs.resize(layout.objects.size());
+	for (size_t o = 0; o < layout.objects.size(); ++o)
+	{
+		const SceneDraft& object = layout.objects[o];
+		result.uvs[o].resize(object.runs.size());
+		for (size_t r = 0; r < object.runs.size(); ++r)
+		{
+			for (const Triangle& t : object.runs[r].mesh.triangles)
+			{
+				std::array<Vec2, 3> uv{};
+				if (object.mode == LightmapMode::Constant)
+				{
+					const float centre =
+					    (constantBlock[object.constant] * blockSize + blockSize * 0.5f) / size;
+					const float v = 1.0f - (blockSize * 0.5f) / size;
+					uv = {Vec2{centre, v}, Vec2{centre, v}, Vec2{centre, v}};
+				}
+				else if (object.mode == LightmapMode::Baked)
+				{
+					const Chart& chart = charts[chartOf[std::make_tuple(o, r, t.chart)]];
+					Vec2 texel[3];
+					for (int k = 0; k < 3; ++k)
+					{
+						texel[k] = {chart.x + kPad + 0.5f + (t.corners[k].s - chart.s0) * chart.density,
+						            chart.y + kPad + 0.5f + (t.corners[k].t - chart.t0) * chart.density};
+						// The atlas is stored top row first and written bottom row first, so
+						// texture v counts from the bottom of the picture.
+						uv[k] = {texel[k].x / size, 1.0f - texel[k].y / size};
+					}
+					const float area = (texel[1].x - texel[0].x) * (texel[2].y - texel[0].y) -
+					                   (texel[2].x - texel[0].x) * (texel[1].y - texel[0].y);
+					if (std::fabs(area) < 1e-8f)
+					{
+						result.uvs[o][r].push_back(uv);
+						continue;
+					}
+					const int x0 = std::max(
+					    0, static_cast<int>(std::floor(std::min({texel[0].x, texel[1].x, texel[2].x}))) - 1);
+					const int x1 = std::min(
+					    size - 1,
+					    static_cast<int>(std::ceil(std::max({texel[0].x, texel[1].x, texel[2].x}))) + 1);
+					const int y0 = std::max(
+					    0, static_cast<int>(std::floor(std::min({texel[0].y, texel[1].y, texel[2].y}))) - 1);
+					const int y1 = std::min(
+					    size - 1,
+					    static_cast<int>(std::ceil(std::max({texel[0].y, texel[1].y, texel[2].y}))) + 1);
+					for (int y = y0; y <= y1; ++y)
+					{
+						for (int x = x0; x <= x1; ++x)
+						{
+							const float px = x + 0.5f, py = y + 0.5f;
+							float b[3];
+							for (int k = 0; k < 3; ++k)
+							{
+								const Vec2 a = texel[(k + 1) % 3], c = texel[(k + 2) % 3];
+								b[k] = ((c.x - a.x) * (py - a.y) - (c.y - a.y) * (px - a.x)) / area;
+							}
+							const bool inside = b[0] >= 0.0f && b[1] >= 0.0f && b[2] >= 0.0f;
+							const bool near = b[0] > -0.35f && b[1] > -0.35f && b[2] > -0.35f;
+							Sample& sample = samples[static_cast<size_t>(y) * size + x];
+							if (!near || sample.interior || (sample.set && !inside))
+							{
+								continue;
+							}
+							float sum = 0.0f;
+							for (float& w : b)
+							{
+								w = std::max(w, 0.0f);
+								sum += w;
+							}
+							Vec3 p, n;
+							for (int k = 0; k < 3; ++k)
+							{
+								p = p + t.corners[k].position * (b[k] / sum);
+								n = n + t.corners[k].normal * (b[k] / sum);
+							}
+							sample = {p, Normalize(n), true, inside};
+						}
+					}
+				}
+				result.uvs[o][r].push_back(uv);
+			}
+		}
+	}
+
+	// Light every texel; rows are shared out by index, so the result does not depend on timing.
+	std::vector<uint8_t> filled(samples.size(), 0);
+	auto work = [&](int first)
+	{
+		for (int y = first; y < size; y += threads)
+		{
+			for (int x = 0; x < size; ++x)
+			{
+				const size_t index = static_cast<size_t>(y) * size + x;
+				if (!samples[index].set)
+				{
+					continue;
+				}
+				const Vec3 light = LightTexel(samples[index], layout, caster, static_cast<uint32_t>(index));
+				uint8_t* p = result.atlas.Pixel(x, y);
+				p[0] = ToneMap(light.x), p[1] = ToneMap(light.y), p[2] = ToneMap(light.z), p[3] = 255;
+				filled[index] = 1;
+			}
+		}
+	};
+	std::vector<std::thread> workers;
+	for (int i = 1; i < threads; ++i)
+	{
+		workers.emplace_back(work, i);
+	}
+	work(0);
+	for (std::thread& worker : workers)
+	{
+		worker.join();
+	}
+	for (const auto& [value, block] : constantBlock)
+	{
+		for (int y = 0; y < blockSize; ++y)
+		{
+			for (int x = block * blockSize; x < (block + 1) * blockSize; ++x)
+			{
+				uint8_t* p = result.atlas.Pixel(x, y);
+				p[0] = p[1] = p[2] = static_cast<uint8_t>(value * 255.0f);
+				p[3] = 255;
+				filled[static_cast<size_t>(y) * size + x] = 1;
+			}
+		}
+	}
+	result.texels = static_cast<int>(std::count(filled.begin(), filled.end(), uint8_t{1}));
+	Dilate(result.atlas, filled, kPad + 1);
+	return result;
+}
