@@ -131,8 +131,8 @@ std::vector<BssCamera> BuildFlights(const RoomLayout& layout)
 		plans.push_back(ride);
 	}
 	// The window and the snow: across the room towards the glass, looking out at the hills.
-	plans.push_back({{{330, 220, 120}, {300, 330, 140}, {330, 430, 160}, {360, 480, 165}},
-	                 {{330, 560, 190}, {300, 800, 230}, {350, 1200, 300}, {420, 1400, 330}},
+	plans.push_back({{{270, 210, 125}, {235, 320, 140}, {215, 430, 155}, {212, 485, 160}},
+	                 {{210, 560, 185}, {205, 800, 220}, {200, 1200, 290}, {190, 1500, 330}},
 	                 kWideFov});
 	// A sweep of the whole room, ending on the clock.
 	plans.push_back(

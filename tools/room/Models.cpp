@@ -226,10 +226,16 @@ ModelDraft Clock()
 	                 {radius, 9.5f},
 	                 {radius, 8.0f}},
 	                32, 30.0f, false, 2.0f);
+	// The dial: a round plate, its picture fitted to the plate's square.
 	ModelPart dial = Part("dial", "tex_clockface.tga");
-	const float y = -1.0f;
-	dial.mesh.Quad({radius, y, -radius}, {-radius, y, -radius}, {-radius, y, radius}, {radius, y, radius},
-	               1.0f, true);
+	std::vector<Vec2> rim;
+	for (int i = 0; i < 48; ++i)
+	{
+		const float angle = i * 2.0f * kPi / 48.0f;
+		rim.push_back({std::cos(angle) * radius, std::sin(angle) * radius});
+	}
+	dial.mesh.Prism(Frame{{0.0f, -1.6f, 0.0f}, {-1.0f, 0.0f, 0.0f}, {0.0f, 0.0f, 1.0f}, {0.0f, 1.0f, 0.0f}},
+	                rim, 0.6f, 10.0f);
 	// Hand outlines point up the dial (local y = model +z); local x is the viewer's right.
 	auto hand =
 	    [&](const std::string& name, const std::string& texture, float length, float width, float lift)

@@ -1,17 +1,19 @@
 // gh_room: builds the festive room into a content folder.
 //
-//   gh_room <out folder> [--threads N]
+//   gh_room <out folder> [--threads N] [--preview <folder>]
 //
 // Writes Models/test.BSS (the room with its lightmaps, anchors, light and camera flights), the
 // placed models (Models/*.BSM), the fire (Models/fireplace_fire.BSA and _anim.BSA) and every
 // texture they use (Textures/), the baked lightmap included. Everything comes from fixed seeds,
-// so two runs write identical bytes.
+// so two runs write identical bytes. With --preview, it also ray casts three frames of every
+// camera flight and a contact sheet of them into <folder>, for looking at the room.
 
 #include "tools/content/ImageWriters.h"
 #include "tools/formats/ContentFiles.h"
 #include "tools/room/Fire.h"
 #include "tools/room/Flights.h"
 #include "tools/room/Lightmap.h"
+#include "tools/room/Preview.h"
 #include "tools/room/Textures.h"
 
 #include <chrono>
@@ -173,13 +175,21 @@ size_t CountTriangles(const BssFile& scene, const std::vector<BsmFile>& models, 
 int main(int argc, char** argv)
 {
 	int threads = 2;
-	if (argc == 4 && std::strcmp(argv[2], "--threads") == 0)
+	fs::path previews;
+	for (int i = 2; i + 1 < argc; i += 2)
 	{
-		threads = std::max(1, std::atoi(argv[3]));
+		if (std::strcmp(argv[i], "--threads") == 0)
+		{
+			threads = std::max(1, std::atoi(argv[i + 1]));
+		}
+		else if (std::strcmp(argv[i], "--preview") == 0)
+		{
+			previews = argv[i + 1];
+		}
 	}
-	else if (argc != 2)
+	if (argc < 2 || argc % 2 != 0)
 	{
-		std::fprintf(stderr, "usage: gh_room <out folder> [--threads N]\n");
+		std::fprintf(stderr, "usage: gh_room <out folder> [--threads N] [--preview <folder>]\n");
 		return 2;
 	}
 	try
@@ -230,6 +240,10 @@ int main(int argc, char** argv)
 		SaveContentFile(out / "Models/fireplace_fire_anim.BSA", fire.animation);
 		textures.Save(out);
 
+		if (!previews.empty())
+		{
+			RenderPreviews(layout, models, lightmap, textures, scene.cameras, previews);
+		}
 		const double seconds =
 		    std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 		std::printf("gh_room: %zu triangles, %d lightmap texels, %.1f s\n",

@@ -654,7 +654,7 @@ void TextureSet::PaintAll()
 	Add("tex_stocking2.tga", Stocking(0x1a6a34, 41), false);
 	Add("tex_teddy.tga", Fur(0x8a5a30, 42), false);
 	Add("tex_logend.tga", LogEnd(), false);
-	Add("tex_embers_i.tga", VerticalGlow(0xff5010, 0.0f, 0.6f), false);
+	Add("tex_embers_i.tga", Swatch(0x3a1204, 0.6f, 45), false);
 	Add("tex_lampshade.tga", Swatch(0xe8d2a0, 0.15f, 43), false);
 	Add("tex_lampshade_i.tga", VerticalGlow(0xc08040, 0.0f, 1.0f), false);
 	Add("tex_curtain.tga", Curtain(), false);
