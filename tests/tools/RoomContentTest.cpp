@@ -208,7 +208,10 @@ TEST(RoomContent, FireIsSkinnedToThreeBonesAndStartsAtItsBindPose)
 	{
 		ASSERT_LT(track.boneIndex, 3);
 		EXPECT_EQ(track.frames[0], mesh.bones[track.boneIndex].bind);
-		EXPECT_NE(track.frames[animation.frameCount / 3], track.frames[0]);
+		if (mesh.bones[track.boneIndex].parentName != "Scene Root")
+		{
+			EXPECT_NE(track.frames[animation.frameCount / 3], track.frames[0]) << "the flames sway";
+		}
 	}
 	for (size_t v = 0; v < mesh.weights.size(); ++v)
 	{
