@@ -137,8 +137,9 @@ TEST(RoomBuilder, LightmapChartsStayApartAndTheBakeIgnoresThreadCount)
 	                      {0.0f, 10.0f, 500.0f}, 10.0f);
 	layout.objects.push_back(sky);
 	layout.lights.push_back({{100.0f, 75.0f, 80.0f}, {1000.0f, 800.0f, 600.0f}, 5.0f});
-	const Lightmap one = BakeLightmap(layout, {}, 256, 1);
-	const Lightmap three = BakeLightmap(layout, {}, 256, 3);
+	const Albedo grey = [](const std::string&) { return Vec3{0.5f, 0.5f, 0.5f}; };
+	const Lightmap one = BakeLightmap(layout, {}, grey, 256, 1);
+	const Lightmap three = BakeLightmap(layout, {}, grey, 256, 3);
 	EXPECT_EQ(one.atlas.rgba, three.atlas.rgba);
 	EXPECT_GT(one.texels, 1000);
 

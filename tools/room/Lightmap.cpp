@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <map>
 #include <stdexcept>
 #include <thread>
@@ -68,7 +69,7 @@ struct Sample
 const Vec3 kMoonDirection = Normalize({0.35f, 1.0f, 0.55f});
 const Vec3 kMoonColour{0.20f, 0.26f, 0.46f};
 const Vec3 kSkyColour{0.16f, 0.2f, 0.34f};
-const Vec3 kAmbientColour{0.13f, 0.085f, 0.055f};
+const Vec3 kAmbientColour{0.05f, 0.035f, 0.025f};
 
 Vec3 SphereJitter(Random& random)
 {
@@ -91,7 +92,8 @@ Vec3 CosineDirection(Vec3 normal, Random& random)
 	    frame.Direction({r * std::cos(a), r * std::sin(a), std::sqrt(std::max(0.0f, 1.0f - r * r))}));
 }
 
-Vec3 LightTexel(const Sample& sample, const RoomLayout& layout, const RayCaster& caster, uint32_t seed)
+// Light that reaches the texel straight from the sources and the moon.
+Vec3 DirectLight(const Sample& sample, const RoomLayout& layout, const RayCaster& caster, uint32_t seed)
 {
 	Random random(seed * 2654435761u + 12345u);
 	const Vec3 origin = sample.position + sample.normal * 0.4f;
@@ -135,27 +137,57 @@ Vec3 LightTexel(const Sample& sample, const RoomLayout& layout, const RayCaster&
 		}
 		total = total + kMoonColour * (moonFacing * open * 0.5f);
 	}
-	const int hemisphere = 12;
-	Vec3 ambient;
-	for (int i = 0; i < hemisphere; ++i)
+	return total;
+}
+
+// What a surface hit by a gathering ray sends back: the direct light on it times its colour.
+struct Bouncer
+{
+	int texelX[3] = {0, 0, 0};
+	int texelY[3] = {0, 0, 0};
+	Vec3 albedo;
+	bool lit = false; // false for models, which have no lightmap texels
+};
+
+// Sky light, and one bounce of the direct light off the surfaces the hemisphere sees.
+Vec3 GatherLight(const Sample& sample, const RayCaster& caster, const std::vector<Bouncer>& bouncers,
+                 const std::vector<Vec3>& direct, int size, uint32_t seed)
+{
+	Random random(seed * 2246822519u + 777u);
+	const Vec3 origin = sample.position + sample.normal * 0.4f;
+	const int rays = 16;
+	Vec3 gathered;
+	for (int i = 0; i < rays; ++i)
 	{
-		const Vec3 d = CosineDirection(sample.normal, random);
-		const float hit = caster.Cast(origin, d, 5000.0f);
-		if (hit < 0.0f)
+		const RayCaster::Hit hit = caster.Nearest(origin, CosineDirection(sample.normal, random), 5000.0f);
+		if (hit.triangle < 0)
 		{
-			ambient = ambient + kSkyColour;
+			gathered = gathered + kSkyColour;
+			continue;
 		}
-		else
+		const Bouncer& bouncer = bouncers[hit.triangle];
+		gathered = gathered + kAmbientColour * std::min(1.0f, 0.25f + hit.distance / 150.0f);
+		if (!bouncer.lit)
 		{
-			ambient = ambient + kAmbientColour * std::min(1.0f, 0.25f + hit / 150.0f);
+			continue;
 		}
+		const float w[3] = {1.0f - hit.u - hit.v, hit.u, hit.v};
+		float x = 0.0f, y = 0.0f;
+		for (int k = 0; k < 3; ++k)
+		{
+			x += w[k] * bouncer.texelX[k];
+			y += w[k] * bouncer.texelY[k];
+		}
+		const int ix = std::clamp(static_cast<int>(x), 0, size - 1),
+		          iy = std::clamp(static_cast<int>(y), 0, size - 1);
+		gathered = gathered + Mul(direct[static_cast<size_t>(iy) * size + ix], bouncer.albedo);
 	}
-	return total + ambient * (1.0f / hemisphere);
+	return gathered * (1.0f / rays);
 }
 
 uint8_t ToneMap(float value)
 {
-	const float mapped = std::pow(1.0f - std::exp(-1.5f * std::max(value, 0.0f)), 0.75f);
+	const float mapped = std::pow(1.0f - std::exp(-1.9f * std::max(value, 0.0f)), 0.75f);
 	return static_cast<uint8_t>(std::clamp(mapped, 0.0f, 1.0f) * 255.0f + 0.5f);
 }
 
@@ -203,21 +235,27 @@ void Dilate(Image& atlas, std::vector<uint8_t>& filled, int passes)
 }
 } // namespace
 
-Lightmap BakeLightmap(const RoomLayout& layout, const std::vector<Triangle>& occluders, int size, int threads)
+Lightmap BakeLightmap(const RoomLayout& layout, const std::vector<Triangle>& occluders, const Albedo& albedo,
+                      int size, int threads)
 {
 	// Shadow casters: every lit object and every model; not the glass, glows or backdrops.
 	std::vector<std::array<Vec3, 3>> casters;
-	for (const SceneDraft& object : layout.objects)
+	std::vector<std::tuple<size_t, size_t, size_t>> casterSources; // object, run, triangle
+	for (size_t o = 0; o < layout.objects.size(); ++o)
 	{
-		if (object.mode != LightmapMode::Baked)
+		if (layout.objects[o].mode != LightmapMode::Baked)
 		{
 			continue;
 		}
-		for (const SceneRun& run : object.runs)
+		for (size_t r = 0; r < layout.objects[o].runs.size(); ++r)
 		{
-			for (const Triangle& t : run.mesh.triangles)
+			const std::vector<Triangle>& triangles = layout.objects[o].runs[r].mesh.triangles;
+			for (size_t t = 0; t < triangles.size(); ++t)
 			{
-				casters.push_back({t.corners[0].position, t.corners[1].position, t.corners[2].position});
+				const Triangle& triangle = triangles[t];
+				casters.push_back({triangle.corners[0].position, triangle.corners[1].position,
+				                   triangle.corners[2].position});
+				casterSources.push_back({o, r, t});
 			}
 		}
 	}
@@ -225,7 +263,7 @@ Lightmap BakeLightmap(const RoomLayout& layout, const std::vector<Triangle>& occ
 	{
 		casters.push_back({t.corners[0].position, t.corners[1].position, t.corners[2].position});
 	}
-	const RayCaster caster(std::move(casters));
+	const RayCaster caster(casters);
 
 	// Charts. Flat-valued objects share one small block per value at the atlas's first row.
 	std::vector<Chart> charts;
@@ -377,36 +415,64 @@ Lightmap BakeLightmap(const RoomLayout& layout, const std::vector<Triangle>& occ
 		}
 	}
 
-	// Light every texel; rows are shared out by index, so the result does not depend on timing.
-	std::vector<uint8_t> filled(samples.size(), 0);
-	auto work = [&](int first)
+	// The surfaces a gathering ray can land on, with their texels and colours.
+	std::vector<Bouncer> bouncers(casters.size());
+	for (size_t i = 0; i < casterSources.size(); ++i)
 	{
-		for (int y = first; y < size; y += threads)
+		const auto [o, r, t] = casterSources[i];
+		Bouncer& bouncer = bouncers[i];
+		bouncer.lit = true;
+		bouncer.albedo = albedo(layout.objects[o].runs[r].texture);
+		for (int k = 0; k < 3; ++k)
 		{
-			for (int x = 0; x < size; ++x)
+			bouncer.texelX[k] = static_cast<int>(result.uvs[o][r][t][k].x * size);
+			bouncer.texelY[k] = static_cast<int>((1.0f - result.uvs[o][r][t][k].y) * size);
+		}
+	}
+
+	// Two passes over every texel: direct light, then the gather that bounces it once. Rows
+	// are shared out by index, so the result does not depend on timing.
+	std::vector<uint8_t> filled(samples.size(), 0);
+	std::vector<Vec3> direct(samples.size());
+	auto forEachTexel = [&](const std::function<void(size_t index, int x, int y)>& light)
+	{
+		auto work = [&](int first)
+		{
+			for (int y = first; y < size; y += threads)
 			{
-				const size_t index = static_cast<size_t>(y) * size + x;
-				if (!samples[index].set)
+				for (int x = 0; x < size; ++x)
 				{
-					continue;
+					const size_t index = static_cast<size_t>(y) * size + x;
+					if (samples[index].set)
+					{
+						light(index, x, y);
+					}
 				}
-				const Vec3 light = LightTexel(samples[index], layout, caster, static_cast<uint32_t>(index));
-				uint8_t* p = result.atlas.Pixel(x, y);
-				p[0] = ToneMap(light.x), p[1] = ToneMap(light.y), p[2] = ToneMap(light.z), p[3] = 255;
-				filled[index] = 1;
 			}
+		};
+		std::vector<std::thread> workers;
+		for (int i = 1; i < threads; ++i)
+		{
+			workers.emplace_back(work, i);
+		}
+		work(0);
+		for (std::thread& worker : workers)
+		{
+			worker.join();
 		}
 	};
-	std::vector<std::thread> workers;
-	for (int i = 1; i < threads; ++i)
-	{
-		workers.emplace_back(work, i);
-	}
-	work(0);
-	for (std::thread& worker : workers)
-	{
-		worker.join();
-	}
+	forEachTexel(
+	    [&](size_t index, int, int)
+	    { direct[index] = DirectLight(samples[index], layout, caster, static_cast<uint32_t>(index)); });
+	forEachTexel(
+	    [&](size_t index, int x, int y)
+	    {
+		    const Vec3 light = direct[index] + GatherLight(samples[index], caster, bouncers, direct, size,
+		                                                   static_cast<uint32_t>(index));
+		    uint8_t* p = result.atlas.Pixel(x, y);
+		    p[0] = ToneMap(light.x), p[1] = ToneMap(light.y), p[2] = ToneMap(light.z), p[3] = 255;
+		    filled[index] = 1;
+	    });
 	for (const auto& [value, block] : constantBlock)
 	{
 		for (int y = 0; y < blockSize; ++y)

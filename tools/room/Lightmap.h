@@ -4,6 +4,8 @@
 #include "tools/room/RoomScene.h"
 
 #include <array>
+#include <functional>
+#include <string>
 #include <vector>
 
 // The room's lightmaps: charts packed into one atlas, lit by a CPU ray tracer (the fire,
@@ -17,6 +19,9 @@ struct Lightmap
 	int texels = 0; // lit texels
 };
 
+// The mean colour of a texture, for the light it passes on when it bounces.
+using Albedo = std::function<Vec3(const std::string& texture)>;
+
 // `occluders` are world-space triangles that cast shadows without being lightmapped (models).
-Lightmap BakeLightmap(const RoomLayout& layout, const std::vector<Triangle>& occluders, int size,
-                      int threads);
+Lightmap BakeLightmap(const RoomLayout& layout, const std::vector<Triangle>& occluders, const Albedo& albedo,
+                      int size, int threads);

@@ -203,8 +203,9 @@ int main(int argc, char** argv)
 
 		const std::vector<ModelDraft> models = BuildModels();
 		const RoomLayout layout = BuildRoom(models);
-		const Lightmap lightmap =
-		    BakeLightmap(layout, PlacedTriangles(layout, models), kLightmapSize, threads);
+		const Lightmap lightmap = BakeLightmap(
+		    layout, PlacedTriangles(layout, models),
+		    [&](const std::string& name) { return textures.MeanColour(name); }, kLightmapSize, threads);
 		textures.Add(kLightmapName, lightmap.atlas, false);
 
 		BssFile scene;

@@ -587,6 +587,26 @@ Color TextureSet::Sample(const std::string& name, float u, float v) const
 	return Color{p[0] / 255.0f, p[1] / 255.0f, p[2] / 255.0f, p[3] / 255.0f};
 }
 
+Vec3 TextureSet::MeanColour(const std::string& name) const
+{
+	const Image* image = Find(name);
+	if (!image)
+	{
+		return {0.5f, 0.5f, 0.5f};
+	}
+	double sum[3] = {0.0, 0.0, 0.0};
+	for (size_t i = 0; i < image->rgba.size(); i += 4)
+	{
+		for (int k = 0; k < 3; ++k)
+		{
+			sum[k] += image->rgba[i + k];
+		}
+	}
+	const double scale = 1.0 / (255.0 * image->width * image->height);
+	return {static_cast<float>(sum[0] * scale), static_cast<float>(sum[1] * scale),
+	        static_cast<float>(sum[2] * scale)};
+}
+
 void TextureSet::Save(const std::filesystem::path& folder) const
 {
 	for (const auto& [name, entry] : entries)

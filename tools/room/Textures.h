@@ -2,6 +2,7 @@
 
 #include "tools/content/Draw.h"
 #include "tools/content/Image.h"
+#include "tools/room/RoomMath.h"
 
 #include <filesystem>
 #include <map>
@@ -19,6 +20,8 @@ public:
 	const Image* Find(const std::string& name) const;
 	// Texture colour at (u, v), repeating, v upwards; white for an unknown name.
 	Color Sample(const std::string& name, float u, float v) const;
+	// The picture's mean colour, 0 to 1 per channel; mid grey for an unknown name.
+	Vec3 MeanColour(const std::string& name) const;
 
 private:
 	struct Entry
