@@ -9,8 +9,8 @@
 
 namespace
 {
-constexpr int kWidth = 400;
-constexpr int kHeight = 300;
+constexpr int kWidth = 320;
+constexpr int kHeight = 240;
 const int kKeys[3] = {0, 150, 290};
 
 struct Surface
