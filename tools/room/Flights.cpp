@@ -122,11 +122,9 @@ std::vector<BssCamera> BuildFlights(const RoomLayout& layout)
 	// Riding along with the train around the tree, low over the track.
 	{
 		Plan ride;
-		ride.positions = Arc(tree, 132.0f, kPi * 0.55f, kPi * 1.95f, 48.0f, 42.0f, 9);
-		for (const Vec3& p : Arc(tree, 100.0f, kPi * 0.85f, kPi * 2.25f, 20.0f, 24.0f, 9))
-		{
-			ride.targets.push_back(p);
-		}
+		ride.positions = Arc(tree, 135.0f, kPi * 0.55f, kPi * 1.95f, 62.0f, 55.0f, 9);
+		// Ahead along the track and in towards the tree, over the train's roof.
+		ride.targets = Arc(tree, 75.0f, kPi * 0.85f, kPi * 2.25f, 38.0f, 42.0f, 9);
 		ride.fov = kWideFov;
 		plans.push_back(ride);
 	}

@@ -24,6 +24,31 @@ void Rect(Mesh& mesh, Vec3 origin, Vec3 u, Vec3 v, float width, float height, fl
 	mesh.Quad(origin, origin + u * width, origin + u * width + v * height, origin + v * height, tile, fit);
 }
 
+// A rectangle cut into a grid of cells whose texture runs 0..1 across the whole. Large distant
+// surfaces need the cells: fog is worked out at the corners, and one corner far beyond the fog
+// would wash the whole face out.
+void FittedGrid(Mesh& mesh, Vec3 origin, Vec3 u, Vec3 v, float width, float height, int columns, int rows)
+{
+	const float cellWidth = width / columns, cellHeight = height / rows;
+	for (int row = 0; row < rows; ++row)
+	{
+		for (int column = 0; column < columns; ++column)
+		{
+			const size_t first = mesh.triangles.size();
+			Rect(mesh, origin + u * (column * cellWidth) + v * (row * cellHeight), u, v, cellWidth,
+			     cellHeight, 1.0f);
+			for (size_t t = first; t < mesh.triangles.size(); ++t)
+			{
+				for (Corner& c : mesh.triangles[t].corners)
+				{
+					c.u = (column * cellWidth + c.s) / width;
+					c.v = (row * cellHeight + c.t) / height;
+				}
+			}
+		}
+	}
+}
+
 struct Hole
 {
 	float u0, u1, v0, v1;
@@ -444,8 +469,8 @@ void Outside(RoomLayout& layout)
 			const float x = -1200.0f + i * 900.0f + row * 300.0f;
 			const float width = 900.0f, height = 420.0f - row * 60.0f;
 			const float ground = std::min(HillHeight(noise, x, y), HillHeight(noise, x + width, y)) - 15.0f;
-			Rect(cards.mesh, {x, y, ground}, {1.0f, 0.0f, 0.0f}, {0.0f, 0.0f, 1.0f}, width, height, 1.0f,
-			     true);
+			FittedGrid(cards.mesh, {x, y, ground}, {1.0f, 0.0f, 0.0f}, {0.0f, 0.0f, 1.0f}, width, height, 6,
+			           3);
 		}
 	}
 	far.runs = {cards};
@@ -455,8 +480,8 @@ void Outside(RoomLayout& layout)
 	sky.mode = LightmapMode::Constant;
 	sky.constant = 1.0f;
 	SceneRun dome = Run("tex_sky.tga");
-	Rect(dome.mesh, {-2600.0f, 2600.0f, -200.0f}, {1.0f, 0.0f, 0.0f}, {0.0f, 0.0f, 1.0f}, 6000.0f, 2200.0f,
-	     1.0f, true);
+	FittedGrid(dome.mesh, {-2600.0f, 2600.0f, -200.0f}, {1.0f, 0.0f, 0.0f}, {0.0f, 0.0f, 1.0f}, 6000.0f,
+	           2200.0f, 24, 10);
 	sky.runs = {dome};
 	layout.objects.push_back(sky);
 }
@@ -478,6 +503,7 @@ void Placements(RoomLayout& layout)
 	place("stocking2", {56.0f, 272.0f, 118.0f});
 	place("stocking", {56.0f, 329.0f, 118.0f});
 	place("teddy", {455.0f, 315.0f, 0.0f});
+	layout.furniture.push_back({{435.0f, 295.0f, 0.0f}, {475.0f, 335.0f, 50.0f}});
 	place("teddy", {212.0f, 402.0f, 44.0f});
 	const Vec3 candles[] = {{38.0f, 188.0f, 123.0f}, {40.0f, 204.0f, 123.0f}, {40.0f, 346.0f, 123.0f},
 	                        {38.0f, 362.0f, 123.0f}, {160.0f, 543.0f, 90.0f}, {500.0f, 543.0f, 90.0f},
