@@ -88,28 +88,19 @@ BssCamera Sample(const Plan& plan, const RoomLayout& layout, size_t flight)
 	return camera;
 }
 
-std::vector<Vec3> Arc(Vec3 centre, float radius, float from, float to, float z0, float z1, int points)
-{
-	std::vector<Vec3> arc;
-	for (int i = 0; i < points; ++i)
-	{
-		const float t = static_cast<float>(i) / (points - 1);
-		const float a = from + (to - from) * t;
-		arc.push_back(centre + Vec3{std::cos(a) * radius, std::sin(a) * radius, z0 + (z1 - z0) * t});
-	}
-	return arc;
-}
 } // namespace
 
 std::vector<BssCamera> BuildFlights(const RoomLayout& layout)
 {
 	const Vec3 tree = layout.treePosition;
 	std::vector<Plan> plans;
-	// The tree and its lights: a slow half orbit, from the star down to the presents.
-	plans.push_back({Arc(tree, 175.0f, kPi * 0.95f, kPi * 1.55f, 215.0f, 70.0f, 6),
-	                 {tree + Vec3{0, 0, 195}, tree + Vec3{0, 0, 160}, tree + Vec3{0, 0, 120},
-	                  tree + Vec3{0, 0, 80}, tree + Vec3{0, 0, 50}, tree + Vec3{-20, -20, 25}},
-	                 kCloseFov});
+	// The tree and its lights: down from the star to the presents, around the tree's south-west
+	// side. The cameras keep out of the tree's query box (about 200 units off in x or y).
+	plans.push_back(
+	    {{{352, 470, 215}, {346, 340, 185}, {345, 215, 145}, {430, 196, 115}, {520, 193, 85}, {590, 198, 70}},
+	     {tree + Vec3{0, 0, 195}, tree + Vec3{0, 0, 170}, tree + Vec3{0, 0, 130}, tree + Vec3{0, 0, 95},
+	      tree + Vec3{0, 0, 60}, tree + Vec3{-10, 0, 30}},
+	     kCloseFov});
 	// The fireplace: in from the armchairs, past the stockings, down to the fire.
 	const Vec3 mantel{40.0f, 275.0f, 130.0f};
 	plans.push_back({{{300, 210, 160}, {230, 250, 150}, {165, 300, 140}, {135, 265, 115}, {120, 240, 90}},
@@ -119,24 +110,22 @@ std::vector<BssCamera> BuildFlights(const RoomLayout& layout)
 	                  {40, 275, 70},
 	                  {25, 275, 25}},
 	                 kCloseFov});
-	// Riding along with the train around the tree, low over the track.
-	{
-		Plan ride;
-		ride.positions = Arc(tree, 135.0f, kPi * 0.55f, kPi * 1.95f, 62.0f, 55.0f, 9);
-		// Ahead along the track and in towards the tree, over the train's roof.
-		ride.targets = Arc(tree, 75.0f, kPi * 0.85f, kPi * 2.25f, 38.0f, 42.0f, 9);
-		ride.fov = kWideFov;
-		plans.push_back(ride);
-	}
+	// Alongside the train: low beside the track, following it round the tree's south side and
+	// looking over the roofs towards the tree.
+	plans.push_back(
+	    {{{350, 420, 60}, {345, 300, 55}, {360, 203, 52}, {450, 196, 50}, {550, 194, 52}, {628, 198, 58}},
+	     {tree + Vec3{-95, 60, 25}, tree + Vec3{-95, -40, 25}, tree + Vec3{-60, -80, 25},
+	      tree + Vec3{0, -95, 25}, tree + Vec3{60, -80, 30}, tree + Vec3{95, -20, 35}},
+	     kWideFov});
 	// The window and the snow: across the room towards the glass, looking out at the hills.
 	plans.push_back({{{270, 210, 125}, {235, 320, 140}, {215, 430, 155}, {212, 485, 160}},
 	                 {{210, 560, 185}, {205, 800, 220}, {200, 1200, 290}, {190, 1500, 330}},
 	                 kWideFov});
 	// A sweep of the whole room, ending on the clock.
 	plans.push_back(
-	    {{{600, 120, 255},
-	      {430, 470, 245},
-	      {280, 460, 210},
+	    {{{600, 120, 272},
+	      {400, 480, 265},
+	      {280, 460, 225},
 	      {150, 330, 190},
 	      {260, 160, 200},
 	      {350, 120, 205}},

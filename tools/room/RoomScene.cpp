@@ -518,6 +518,33 @@ void Placements(RoomLayout& layout)
 	layout.furniture.push_back({{320.0f, 0.0f, 175.0f}, {380.0f, 15.0f, 235.0f}});
 }
 
+// The engine decides whether a placed model is seen by an occlusion query on a box centred on
+// the model's place whose edges are the model's size (twice its extent). From inside that box
+// the query can see nothing but the box's far faces, often behind a wall, and the model
+// vanishes; so no camera may stand inside it.
+void QueryBoxes(RoomLayout& layout, const std::vector<ModelDraft>& models)
+{
+	for (const Placement& placement : layout.placements)
+	{
+		for (const ModelDraft& model : models)
+		{
+			if (model.name != placement.model)
+			{
+				continue;
+			}
+			Bounds extent;
+			for (const ModelPart& part : model.parts)
+			{
+				const Bounds b = part.mesh.Extent();
+				extent.Add(b.min);
+				extent.Add(b.max);
+			}
+			const Vec3 half = extent.max - extent.min;
+			layout.furniture.push_back({placement.position - half, placement.position + half});
+		}
+	}
+}
+
 BssAnchor Emitter(const std::string& effect, Vec3 at)
 {
 	BssAnchor anchor;
@@ -577,6 +604,7 @@ RoomLayout BuildRoom(const std::vector<ModelDraft>& models)
 	Presents(layout);
 	Outside(layout);
 	Placements(layout);
+	QueryBoxes(layout, models);
 	Lights(layout, models);
 	return layout;
 }
