@@ -5,11 +5,14 @@
 #include "tools/room/Flights.h"
 #include "tools/room/Lightmap.h"
 #include "tools/room/RayCaster.h"
+#include "tools/room/Textures.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <set>
+#include <stdexcept>
 
 namespace
 {
@@ -209,5 +212,120 @@ TEST(RoomBuilder, FlightsAreSmoothAndLookWhereTheyMove)
 		const Float4 stored = camera.rotations[0];
 		const Vec3 up = Rotate(Quat{-stored.x, -stored.y, -stored.z, stored.w}, {0.0f, 1.0f, 0.0f});
 		EXPECT_GT(up.z, 0.5f);
+	}
+}
+
+namespace
+{
+const ModelDraft& FindModel(const std::vector<ModelDraft>& models, const std::string& name)
+{
+	for (const ModelDraft& model : models)
+	{
+		if (model.name == name)
+		{
+			return model;
+		}
+	}
+	throw std::runtime_error("no model " + name);
+}
+
+// The far end of a part from the origin, in the x-z plane (a clock hand's tip).
+Vec3 FarthestPoint(const ModelPart& part)
+{
+	Vec3 best;
+	for (const Triangle& t : part.mesh.triangles)
+	{
+		for (const Corner& c : t.corners)
+		{
+			if (c.position.x * c.position.x + c.position.z * c.position.z > best.x * best.x + best.z * best.z)
+			{
+				best = c.position;
+			}
+		}
+	}
+	return best;
+}
+} // namespace
+
+TEST(RoomBuilder, ClockHandsStartAtTwelveAndTurnClockwiseSeenFromTheRoom)
+{
+	const std::vector<ModelDraft> models = BuildModels();
+	const ModelDraft& clock = FindModel(models, "Clock");
+	for (const char* hand : {"Arrow01", "Arrow02", "Arrow03"})
+	{
+		const auto part = std::find_if(clock.parts.begin(), clock.parts.end(),
+		                               [&](const ModelPart& p) { return p.name == hand; });
+		ASSERT_NE(part, clock.parts.end()) << hand;
+		const Vec3 tip = FarthestPoint(*part);
+		EXPECT_GT(tip.z, 10.0f) << hand << " points at twelve";
+		EXPECT_NEAR(tip.x, 0.0f, 0.5f) << hand;
+		// The engine turns a hand by minutes × −6 degrees about y. A quarter hour must bring the
+		// tip to the right of someone facing the dial (the dial faces +y, so their right is −x).
+		const float angle = -90.0f * kPi / 180.0f;
+		const Vec3 turned{tip.x * std::cos(angle) + tip.z * std::sin(angle), tip.y,
+		                  -tip.x * std::sin(angle) + tip.z * std::cos(angle)};
+		EXPECT_LT(turned.x, -10.0f) << hand;
+	}
+}
+
+TEST(RoomBuilder, TrainRunsLocomotiveFirstAroundTheTrack)
+{
+	const std::vector<ModelDraft> models = BuildModels();
+	const ModelDraft& railroad = FindModel(models, "railroad");
+	auto angleOf = [&](const std::string& name)
+	{
+		for (const ModelPart& part : railroad.parts)
+		{
+			if (part.name == name)
+			{
+				const Bounds b = part.mesh.Extent();
+				const Vec3 centre = (b.min + b.max) * 0.5f;
+				EXPECT_NEAR(Length({centre.x, centre.y, 0.0f}), 95.0f, 10.0f)
+				    << name << " stands on the track";
+				return std::atan2(centre.y, centre.x);
+			}
+		}
+		ADD_FAILURE() << "no part " << name;
+		return 0.0f;
+	};
+	// The engine turns the train by growing angles about +z, counter-clockwise from above: the
+	// locomotive leads, the first wagon follows, then the second.
+	EXPECT_GT(angleOf("loco"), angleOf("wagon01"));
+	EXPECT_GT(angleOf("wagon01"), angleOf("wagon02"));
+	ASSERT_EQ(railroad.anchors.size(), 1u);
+	EXPECT_GT(railroad.anchors[0].position.z, 15.0f) << "the steam leaves the chimney top";
+}
+
+TEST(RoomBuilder, LargeSurfaceTexturesTileWithoutSeams)
+{
+	TextureSet textures;
+	textures.PaintAll();
+	for (const char* name :
+	     {"tex_floor.tga", "tex_wallpaper.tga", "tex_bricks.tga", "tex_snow.tga", "tex_upholstery.tga"})
+	{
+		const Image* image = textures.Find(name);
+		ASSERT_NE(image, nullptr) << name;
+		// Across the wrap, neighbouring pixels differ no more than neighbours inside do.
+		auto difference = [&](int x0, int y0, int x1, int y1)
+		{
+			double sum = 0.0;
+			for (int k = 0; k < 3; ++k)
+			{
+				sum += std::abs(image->Pixel(x0, y0)[k] - image->Pixel(x1, y1)[k]);
+			}
+			return sum;
+		};
+		double inside = 0.0, wrap = 0.0;
+		for (int i = 0; i < image->height; ++i)
+		{
+			inside += difference(image->width / 2 - 1, i, image->width / 2, i);
+			wrap += difference(image->width - 1, i, 0, i);
+		}
+		for (int i = 0; i < image->width; ++i)
+		{
+			inside += difference(i, image->height / 2 - 1, i, image->height / 2);
+			wrap += difference(i, image->height - 1, i, 0);
+		}
+		EXPECT_LT(wrap, inside * 2.0 + 1000.0) << name;
 	}
 }
