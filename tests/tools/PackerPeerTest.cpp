@@ -1,6 +1,6 @@
 // The build-time packer against two independent RAR readers (7-Zip and libarchive) and our own.
-#include "tests/support/Files.h"
 #include "media/ArchiveReader.h"
+#include "tests/support/Files.h"
 #include "tests/support/Process.h"
 #include "tests/support/TempDir.h"
 

@@ -1,0 +1,264 @@
+// The built room read back with the engine's own file readers: the names the engine looks
+// for, the conventions the animation code relies on, and the camera flights' bounds.
+
+#include "scene/BsaFile.h"
+#include "scene/BsmFile.h"
+#include "scene/BssFile.h"
+#include "tests/support/Process.h"
+#include "tests/tools/ContentFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <set>
+#include <string>
+
+namespace fs = std::filesystem;
+
+namespace
+{
+fs::path RoomModels()
+{
+	return fs::path(BinaryDir()) / "content/room/Models";
+}
+
+// Reads a whole file and checks that the record accounts for every byte of it.
+template <typename Record> Record ReadToLastByte(const fs::path& path)
+{
+	const std::vector<uint8_t> bytes = ReadWholeFile(path);
+	Record record;
+	EXPECT_TRUE(ReadContentFile(std::span<const uint8_t>(bytes), record)) << path;
+	const auto written = WriteContentBytes(record);
+	EXPECT_TRUE(written.has_value()) << path;
+	if (written)
+	{
+		EXPECT_EQ(written->size(), bytes.size()) << path << " has bytes after its last record";
+	}
+	return record;
+}
+
+const BsmMesh* FindMesh(const BsmFile& model, const std::string& name)
+{
+	const auto it = std::find_if(model.meshes.begin(), model.meshes.end(),
+	                             [&](const BsmMesh& m) { return m.name == name; });
+	return it == model.meshes.end() ? nullptr : &*it;
+}
+
+std::set<std::string> AnchorNames(const BssFile& scene)
+{
+	std::set<std::string> names;
+	for (const BssAnchor& anchor : scene.anchors)
+	{
+		names.insert(anchor.name);
+	}
+	return names;
+}
+} // namespace
+
+TEST(RoomContent, SceneHoldsTheRoomZoneAndItsMembers)
+{
+	const BssFile scene = ReadToLastByte<BssFile>(RoomModels() / "test.BSS");
+	std::set<std::string> objects;
+	int zones = 0;
+	bool additive = false;
+	for (const BssObject& object : scene.objects)
+	{
+		objects.insert(object.name);
+		zones += object.parentName == "Scene Root" ? 1 : 0;
+		EXPECT_TRUE(object.name == "room" ? object.parentName == "Scene Root" : object.parentName == "room")
+		    << object.name;
+		EXPECT_LE(object.materials.size(), kMaxSceneMaterials);
+		for (const BssMaterial& material : object.materials)
+		{
+			additive = additive || material.texture.rfind("ad", 0) == 0;
+			EXPECT_EQ(material.firstCorner % 3, 0);
+			EXPECT_LE(material.firstCorner + material.cornerCount, object.faceCount * 3) << object.name;
+		}
+	}
+	EXPECT_EQ(zones, 1);
+	EXPECT_TRUE(additive);
+	for (const char* name : {"room", "glass", "armchair01", "fireplace", "mantel", "bookshelf", "pictures",
+	                         "presents", "landscape"})
+	{
+		EXPECT_TRUE(objects.count(name)) << name;
+	}
+	for (const BssAnchor& anchor : scene.anchors)
+	{
+		EXPECT_EQ(anchor.parentName, "room") << anchor.name;
+	}
+	const std::set<std::string> anchors = AnchorNames(scene);
+	for (const char* name : {"instance fir", "instance candle", "instance Clock", "instance railroad",
+	                         "animmodel fireplace_fire", "emit snowfall", "emit Fire"})
+	{
+		EXPECT_TRUE(anchors.count(name)) << name;
+	}
+	EXPECT_EQ(std::count_if(scene.anchors.begin(), scene.anchors.end(),
+	                        [](const BssAnchor& a) { return a.name == "instance candle"; }),
+	          7);
+	ASSERT_EQ(scene.lights.size(), 1u);
+	EXPECT_FLOAT_EQ(scene.lights[0].reach, 40.0f);
+	EXPECT_NEAR(scene.lights[0].range, 552.8f, 0.01f);
+	EXPECT_TRUE(std::count(scene.lights[0].targets.begin(), scene.lights[0].targets.end(), "instance fir"));
+}
+
+TEST(RoomContent, EveryCameraKeyStaysInsideTheRoom)
+{
+	const BssFile scene = ReadToLastByte<BssFile>(RoomModels() / "test.BSS");
+	const BssObject& room = *std::find_if(scene.objects.begin(), scene.objects.end(),
+	                                      [](const BssObject& o) { return o.name == "room"; });
+	Float3 lo{1e9f, 1e9f, 1e9f}, hi{-1e9f, -1e9f, -1e9f};
+	for (const Float3& p : room.positions)
+	{
+		lo = {std::min(lo.x, p.x), std::min(lo.y, p.y), std::min(lo.z, p.z)};
+		hi = {std::max(hi.x, p.x), std::max(hi.y, p.y), std::max(hi.z, p.z)};
+	}
+	ASSERT_EQ(scene.cameras.size(), 5u);
+	for (const BssCamera& camera : scene.cameras)
+	{
+		ASSERT_EQ(camera.keyCount, 300);
+		for (int k = 0; k < camera.keyCount; ++k)
+		{
+			const Float3& p = camera.positions[k];
+			EXPECT_TRUE(p.x > lo.x && p.x < hi.x && p.y > lo.y && p.y < hi.y && p.z > lo.z && p.z < hi.z)
+			    << "key " << k;
+			const Float4& q = camera.rotations[k];
+			EXPECT_NEAR(q.x * q.x + q.y * q.y + q.z * q.z + q.w * q.w, 1.0f, 1e-3f);
+			EXPECT_TRUE(std::fabs(camera.fovs[k] - 1.3089969f) < 1e-6f ||
+			            std::fabs(camera.fovs[k] - 1.1344640f) < 1e-6f);
+		}
+	}
+}
+
+TEST(RoomContent, ModelsFollowTheEngineConventions)
+{
+	for (const char* name : {"fir", "candle", "Clock", "railroad", "stocking", "teddy", "logs", "floorlamp",
+	                         "curtains", "garland"})
+	{
+		const BsmFile model = ReadToLastByte<BsmFile>(RoomModels() / (std::string(name) + ".BSM"));
+		const BsmMesh* hull = FindMesh(model, "Hull");
+		ASSERT_NE(hull, nullptr) << name;
+		EXPECT_EQ(hull->parentName, "Scene Root");
+		ASSERT_NE(FindMesh(model, "CollMesh"), nullptr) << name;
+		for (const BsmAnchor& anchor : model.anchors)
+		{
+			EXPECT_EQ(anchor.kind, 2);
+			EXPECT_NE(FindMesh(model, anchor.parentName), nullptr) << anchor.name;
+		}
+	}
+	const BsmFile railroad = ReadToLastByte<BsmFile>(RoomModels() / "railroad.BSM");
+	ASSERT_GE(railroad.meshes.size(), 4u);
+	const auto steam =
+	    std::find_if(railroad.anchors.begin(), railroad.anchors.end(),
+	                 [&](const BsmAnchor& a) { return a.parentName == railroad.meshes[3].name; });
+	ASSERT_NE(steam, railroad.anchors.end());
+	EXPECT_EQ(steam->name, "emit locosteam");
+	for (const char* part : {"loco", "wagon01", "wagon02"})
+	{
+		ASSERT_NE(FindMesh(railroad, part), nullptr) << part;
+		EXPECT_EQ(FindMesh(railroad, part)->pivot, (Float3{0.0f, 0.0f, 0.0f}));
+	}
+	EXPECT_EQ(FindMesh(railroad, "teddy")->parentName, "wagon01");
+
+	const BsmFile clock = ReadToLastByte<BsmFile>(RoomModels() / "Clock.BSM");
+	for (const char* hand : {"Arrow01", "Arrow02", "Arrow03"})
+	{
+		ASSERT_NE(FindMesh(clock, hand), nullptr) << hand;
+		EXPECT_EQ(FindMesh(clock, hand)->parentName, "Hull");
+	}
+	const BsmFile candle = ReadToLastByte<BsmFile>(RoomModels() / "candle.BSM");
+	ASSERT_EQ(candle.anchors.size(), 1u);
+	EXPECT_EQ(candle.anchors[0].name, "emit candle");
+	EXPECT_TRUE(std::any_of(candle.meshes.begin(), candle.meshes.end(),
+	                        [](const BsmMesh& m) { return m.glowTexture == "tex_candle_i.tga"; }));
+
+	// The fir has more than 20 emitters on one mesh, in no spatial order.
+	const BsmFile fir = ReadToLastByte<BsmFile>(RoomModels() / "fir.BSM");
+	EXPECT_GT(fir.anchors.size(), 20u);
+	std::set<std::string> effects;
+	int climbs = 0;
+	for (size_t i = 0; i < fir.anchors.size(); ++i)
+	{
+		effects.insert(fir.anchors[i].name);
+		climbs += i > 0 && fir.anchors[i].position.z > fir.anchors[i - 1].position.z ? 1 : 0;
+	}
+	EXPECT_GE(effects.size(), 8u);
+	EXPECT_GT(climbs, static_cast<int>(fir.anchors.size()) / 4);
+	EXPECT_LT(climbs, static_cast<int>(fir.anchors.size()) * 3 / 4);
+	EXPECT_TRUE(std::any_of(fir.meshes.begin(), fir.meshes.end(),
+	                        [](const BsmMesh& m) { return m.reflectionTexture == "tex_reflection2.tga"; }));
+}
+
+TEST(RoomContent, FireIsSkinnedToThreeBonesAndStartsAtItsBindPose)
+{
+	const BsaMeshFile mesh = ReadToLastByte<BsaMeshFile>(RoomModels() / "fireplace_fire.BSA");
+	const BsaAnimFile animation = ReadToLastByte<BsaAnimFile>(RoomModels() / "fireplace_fire_anim.BSA");
+	EXPECT_EQ(mesh.texture, "add_flame.tga");
+	EXPECT_GT(mesh.scrollV, 0.0f);
+	ASSERT_EQ(mesh.bones.size(), 3u);
+	const auto root = std::find_if(mesh.bones.begin(), mesh.bones.end(),
+	                               [](const BsaBone& b) { return b.parentName == "Scene Root"; });
+	ASSERT_NE(root, mesh.bones.end());
+	EXPECT_EQ(root->name, "Bone03");
+	EXPECT_EQ(animation.trackCount, 3);
+	EXPECT_GE(animation.frameCount, 90);
+	EXPECT_LE(animation.frameCount, 110);
+	for (const BsaTrack& track : animation.tracks)
+	{
+		ASSERT_LT(track.boneIndex, 3);
+		EXPECT_EQ(track.frames[0], mesh.bones[track.boneIndex].bind);
+		if (mesh.bones[track.boneIndex].parentName != "Scene Root")
+		{
+			EXPECT_NE(track.frames[animation.frameCount / 3], track.frames[0]) << "the flames sway";
+		}
+	}
+	for (size_t v = 0; v < mesh.weights.size(); ++v)
+	{
+		EXPECT_GT(mesh.weights[v].x + mesh.weights[v].y + mesh.weights[v].z, 0.5f);
+	}
+}
+
+TEST(RoomContent, EveryTextureTheRoomNamesIsBuilt)
+{
+	const fs::path textures = RoomModels().parent_path() / "Textures";
+	std::set<std::string> names;
+	const BssFile scene = ReadToLastByte<BssFile>(RoomModels() / "test.BSS");
+	for (const BssObject& object : scene.objects)
+	{
+		for (const BssMaterial& material : object.materials)
+		{
+			names.insert(material.texture);
+		}
+		if (object.hasLightmap)
+		{
+			names.insert(object.lightmapTexture);
+		}
+	}
+	for (const auto& entry : fs::directory_iterator(RoomModels()))
+	{
+		if (entry.path().extension() == ".BSM")
+		{
+			for (const BsmMesh& mesh : ReadToLastByte<BsmFile>(entry.path()).meshes)
+			{
+				if (mesh.name != "CollMesh")
+				{
+					names.insert(mesh.baseTexture);
+				}
+				if (mesh.hasGlow)
+				{
+					names.insert(mesh.glowTexture);
+				}
+				if (mesh.hasReflection)
+				{
+					names.insert(mesh.reflectionTexture);
+				}
+			}
+		}
+	}
+	names.insert("add_flame.tga");
+	for (const std::string& name : names)
+	{
+		EXPECT_TRUE(fs::exists(textures / name)) << name;
+	}
+}

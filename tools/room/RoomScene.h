@@ -1,0 +1,65 @@
+#pragma once
+
+#include "scene/BssFile.h"
+#include "tools/room/Mesh.h"
+#include "tools/room/Models.h"
+
+#include <string>
+#include <vector>
+
+// How an object of the room gets its lightmap.
+enum class LightmapMode
+{
+	Baked,    // lit by the baker
+	Constant, // one flat value (the sky, distant silhouettes)
+	None      // no lightmap: glass and additive glows
+};
+
+struct SceneRun
+{
+	std::string texture;
+	Mesh mesh;
+	bool twoSided = false;
+};
+
+struct SceneDraft
+{
+	explicit SceneDraft(std::string objectName) : name(std::move(objectName)) {}
+
+	std::string name;
+	std::vector<SceneRun> runs;
+	LightmapMode mode = LightmapMode::Baked;
+	float texelsPerUnit = 0.33f;
+	float constant = 1.0f;
+};
+
+struct Placement
+{
+	std::string model;
+	Vec3 position;
+};
+
+// A light for the baker: a small sphere of the given radius; power in the baker's units.
+struct BakeLight
+{
+	Vec3 position;
+	Vec3 colour;
+	float radius = 1.0f;
+};
+
+struct RoomLayout
+{
+	std::vector<SceneDraft> objects;
+	std::vector<Placement> placements;
+	std::vector<BssAnchor> emitters;
+	Vec3 firePosition;
+	Bounds roomBox;                // the zone "room"
+	std::vector<Bounds> furniture; // where no camera may stand
+	std::vector<BakeLight> lights;
+	Vec3 treePosition;
+	Vec3 clockPosition;
+	Vec3 windowCentre;
+	Vec3 fireplaceFront;
+};
+
+RoomLayout BuildRoom(const std::vector<ModelDraft>& models);

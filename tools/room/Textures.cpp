@@ -1,0 +1,683 @@
+#include "tools/room/Textures.h"
+
+#include "tools/content/Fonts.h"
+#include "tools/content/ImageWriters.h"
+#include "tools/room/RoomMath.h"
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+
+namespace
+{
+using Painter = std::function<Color(float x, float y)>;
+
+Image Paint(int width, int height, const Painter& painter)
+{
+	Image image(width, height);
+	for (int y = 0; y < height; ++y)
+	{
+		for (int x = 0; x < width; ++x)
+		{
+			const Color c = painter(static_cast<float>(x) + 0.5f, static_cast<float>(y) + 0.5f);
+			uint8_t* p = image.Pixel(x, y);
+			p[0] = static_cast<uint8_t>(Clamp01(c.r) * 255.0f + 0.5f);
+			p[1] = static_cast<uint8_t>(Clamp01(c.g) * 255.0f + 0.5f);
+			p[2] = static_cast<uint8_t>(Clamp01(c.b) * 255.0f + 0.5f);
+			p[3] = static_cast<uint8_t>(Clamp01(c.a) * 255.0f + 0.5f);
+		}
+	}
+	return image;
+}
+
+Color Scale(const Color& c, float factor)
+{
+	return {c.r * factor, c.g * factor, c.b * factor, c.a};
+}
+
+// Noise that wraps with a picture of `size` pixels: `cells` lattice cells across it.
+struct TileNoise
+{
+	Noise noise;
+	float scale;
+	TileNoise(uint32_t seed, int cells, int size)
+	    : noise(seed, cells), scale(static_cast<float>(cells) / size)
+	{
+	}
+	float operator()(float x, float y, int octaves = 4) const
+	{
+		return noise.Fractal(x * scale, y * scale, octaves);
+	}
+};
+
+Image Swatch(uint32_t rgb, float grain, uint32_t seed)
+{
+	const TileNoise noise(seed, 8, 64);
+	return Paint(64, 64,
+	             [&](float x, float y) { return Scale(Hex(rgb), 1.0f + grain * (noise(x, y) - 0.5f)); });
+}
+
+Image Wood(uint32_t light, uint32_t dark, uint32_t seed, int size)
+{
+	const TileNoise warp(seed, 4, size);
+	const TileNoise fine(seed + 1, 64, size);
+	return Paint(size, size,
+	             [&](float x, float y)
+	             {
+		             const float rings = std::sin((y / size * 18.0f + warp(x, y) * 6.0f) * 2.0f * kPi);
+		             const float t = 0.5f + 0.3f * rings + 0.3f * (fine(x * 0.1f, y * 4.0f, 2) - 0.5f);
+		             return Mix(Hex(dark), Hex(light), Clamp01(t));
+	             });
+}
+
+Image Floor()
+{
+	const int size = 1024;
+	const TileNoise grain(11, 8, size);
+	const TileNoise streak(12, 128, size);
+	Random random(13);
+	float shades[8];
+	for (float& shade : shades)
+	{
+		shade = random.Uniform(0.82f, 1.1f);
+	}
+	return Paint(size, size,
+	             [&](float x, float y)
+	             {
+		             const int plank = static_cast<int>(y / (size / 8.0f));
+		             const float inPlank = std::fmod(y, size / 8.0f) / (size / 8.0f);
+		             // Plank ends, staggered row by row.
+		             const float endAt = std::fmod(x + plank * 0.37f * size, static_cast<float>(size)) / size;
+		             const bool gap = inPlank < 0.02f || std::fabs(endAt - 0.5f) < 0.003f;
+		             const float figure = std::sin((y * 0.05f + grain(x, y) * 9.0f) * kPi) * 0.12f;
+		             const float fibre = (streak(x * 0.05f, y * 3.0f, 2) - 0.5f) * 0.3f;
+		             const Color wood =
+		                 Scale(Mix(Hex(0x6b3f1f), Hex(0xa8713f), 0.5f + figure + fibre), shades[plank]);
+		             return gap ? Scale(wood, 0.35f) : wood;
+	             });
+}
+
+Image Wallpaper()
+{
+	const int size = 512;
+	const TileNoise paper(21, 16, size);
+	return Paint(size, size,
+	             [&](float x, float y)
+	             {
+		             const float u = x / size, v = y / size;
+		             Color c = Mix(Hex(0x5a1f22), Hex(0x6e2a2b), paper(x, y));
+		             // Gold pinstripes and a quatrefoil damask between them.
+		             const float stripe = std::fabs(std::fmod(u * 4.0f, 1.0f) - 0.5f);
+		             if (stripe > 0.47f)
+		             {
+			             c = Mix(c, Hex(0xc9a45a), 0.8f);
+		             }
+		             const float cx = std::fmod(u * 4.0f, 1.0f) - 0.5f;
+		             const float cy =
+		                 std::fmod(v * 4.0f + (static_cast<int>(u * 4.0f) % 2) * 0.5f, 1.0f) - 0.5f;
+		             const float r = std::sqrt(cx * cx + cy * cy);
+		             const float petals = 0.16f + 0.06f * std::cos(4.0f * std::atan2(cy, cx));
+		             if (r < petals && r > petals - 0.025f)
+		             {
+			             c = Mix(c, Hex(0xd8b469), 0.6f);
+		             }
+		             if (r < 0.035f)
+		             {
+			             c = Mix(c, Hex(0xd8b469), 0.7f);
+		             }
+		             return c;
+	             });
+}
+
+Image Bricks(float soot, uint32_t seed)
+{
+	const int size = 512;
+	const TileNoise noise(seed, 32, size);
+	Random random(seed);
+	float tones[8][4];
+	for (auto& row : tones)
+	{
+		for (float& tone : row)
+		{
+			tone = random.Uniform(0.75f, 1.15f);
+		}
+	}
+	return Paint(size, size,
+	             [&](float x, float y)
+	             {
+		             const float rowHeight = size / 8.0f;
+		             const int row = static_cast<int>(y / rowHeight);
+		             const float bx = std::fmod(x + (row % 2) * size / 8.0f, static_cast<float>(size));
+		             const int column = static_cast<int>(bx / (size / 4.0f));
+		             const float ix = std::fmod(bx, size / 4.0f), iy = std::fmod(y, rowHeight);
+		             const bool mortar = ix < 6.0f || iy < 6.0f;
+		             const float n = noise(x, y);
+		             Color c = mortar ? Mix(Hex(0x8d8478), Hex(0xb0a898), n)
+		                              : Scale(Mix(Hex(0x7a2e1e), Hex(0xa4492c), n), tones[row][column]);
+		             return Scale(c, 1.0f - soot * (0.6f + 0.4f * n));
+	             });
+}
+
+Image Rug()
+{
+	const int size = 512;
+	const TileNoise wool(31, 64, size);
+	return Paint(size, size,
+	             [&](float x, float y)
+	             {
+		             const float u = x / size * 2.0f - 1.0f, v = y / size * 2.0f - 1.0f;
+		             const float edge = std::max(std::fabs(u), std::fabs(v));
+		             Color c = Hex(0x8e1c1c);
+		             if (edge > 0.78f && edge < 0.9f)
+		             {
+			             const float wave = std::sin((std::fabs(u) > std::fabs(v) ? v : u) * 40.0f);
+			             c = wave > 0.0f ? Hex(0x1f3a5a) : Hex(0xd6b46a);
+		             }
+		             else if (edge >= 0.9f)
+		             {
+			             c = Hex(0x3a1410);
+		             }
+		             const float diamond = std::fabs(u) + std::fabs(v);
+		             if (diamond < 0.45f)
+		             {
+			             c = diamond < 0.3f
+			                     ? (std::fmod(diamond * 20.0f, 2.0f) < 1.0f ? Hex(0xd6b46a) : Hex(0x1f3a5a))
+			                     : Hex(0xe8dcc0);
+		             }
+		             return Scale(c, 0.85f + 0.3f * wool(x, y));
+	             });
+}
+
+Image Upholstery()
+{
+	const int size = 256;
+	const TileNoise velvet(41, 32, size);
+	return Paint(size, size,
+	             [&](float x, float y)
+	             {
+		             const float diamond = std::fabs(std::fmod(x + y, 64.0f) - 32.0f) +
+		                                   std::fabs(std::fmod(x - y + 512.0f, 64.0f) - 32.0f);
+		             const float tuft = diamond < 5.0f ? 0.6f : 1.0f;
+		             return Scale(Mix(Hex(0x1d4a34), Hex(0x2f6b4b), velvet(x, y)), tuft);
+	             });
+}
+
+Image WrappingPaper(uint32_t ground, uint32_t print, bool stripes, uint32_t seed)
+{
+	const int size = 256;
+	const TileNoise noise(seed, 16, size);
+	return Paint(size, size,
+	             [&](float x, float y)
+	             {
+		             Color c = Scale(Hex(ground), 0.95f + 0.1f * noise(x, y));
+		             if (stripes)
+		             {
+			             if (std::fmod(x + y, 64.0f) < 14.0f)
+			             {
+				             c = Hex(print);
+			             }
+			             return c;
+		             }
+		             // Five-pointed stars in a staggered grid.
+		             const float cx = std::fmod(x, 64.0f) - 32.0f;
+		             const float cy = std::fmod(y + (static_cast<int>(x / 64.0f) % 2) * 32.0f, 64.0f) - 32.0f;
+		             const float angle = std::atan2(cy, cx);
+		             const float r = std::sqrt(cx * cx + cy * cy);
+		             const float star = 7.0f + 5.0f * std::cos(5.0f * angle);
+		             return r < star ? Hex(print) : c;
+	             });
+}
+
+Image Books()
+{
+	const int size = 512;
+	Random random(51);
+	const uint32_t covers[] = {0x6b1d1d, 0x1d3b6b, 0x2d5a2d, 0x5a4a1d,
+	                           0x3d1d4a, 0x7a5a3a, 0x202020, 0x8a2a1a};
+	std::vector<std::pair<int, uint32_t>> spines;
+	for (int x = 0; x < size;)
+	{
+		const int width = 14 + random.Below(22);
+		spines.push_back({x, covers[random.Below(8)]});
+		x += width;
+	}
+	const TileNoise noise(52, 32, size);
+	return Paint(size, size,
+	             [&](float x, float y)
+	             {
+		             size_t i = 0;
+		             while (i + 1 < spines.size() && spines[i + 1].first <= x)
+		             {
+			             ++i;
+		             }
+		             const float next = i + 1 < spines.size() ? spines[i + 1].first : size;
+		             const float inSpine = (x - spines[i].first) / (next - spines[i].first);
+		             Color c = Scale(Hex(spines[i].second), 0.7f + 0.5f * std::sin(inSpine * kPi));
+		             const float band = y / size;
+		             if (std::fabs(band - 0.2f) < 0.015f || std::fabs(band - 0.8f) < 0.015f)
+		             {
+			             c = Hex(0xc9a45a);
+		             }
+		             return Scale(c, 0.9f + 0.2f * noise(x, y));
+	             });
+}
+
+// A small winter painting: hills under a dusky sky, a red house with a lit window.
+Image Painting(uint32_t sky, uint32_t hills, uint32_t seed)
+{
+	const int size = 256;
+	const TileNoise noise(seed, 16, size);
+	return Paint(size, size,
+	             [&](float x, float y)
+	             {
+		             const float u = x / size, v = 1.0f - y / size;
+		             const float ridge =
+		                 0.35f + 0.08f * std::sin(u * 7.0f + seed) + 0.05f * noise(x, 0.0f, 2);
+		             Color c = v > ridge ? Mix(Hex(hills), Hex(sky), (v - ridge) * 2.0f)
+		                                 : Mix(Hex(0xdfe6ee), Hex(hills), v);
+		             if (u > 0.6f && u < 0.75f && v > ridge - 0.05f && v < ridge + 0.07f)
+		             {
+			             c = (u > 0.65f && u < 0.69f && v > ridge && v < ridge + 0.04f) ? Hex(0xffd27a)
+			                                                                            : Hex(0x8a2a1a);
+		             }
+		             return Scale(c, 0.9f + 0.2f * noise(x, y));
+	             });
+}
+
+Image Snow(uint32_t seed)
+{
+	const int size = 512;
+	const TileNoise drift(seed, 8, size);
+	const TileNoise sparkle(seed + 1, 256, size);
+	return Paint(size, size,
+	             [&](float x, float y)
+	             {
+		             const float n = drift(x, y);
+		             const float glint = sparkle(x, y, 1) > 0.93f ? 0.15f : 0.0f;
+		             return Mix(Hex(0xb4c4dc), Hex(0xf4f8ff), 0.4f + 0.6f * n + glint);
+	             });
+}
+
+Image Sky()
+{
+	const int size = 512;
+	Random random(61);
+	Canvas canvas(size, size);
+	canvas.Fill(Hex(0x000000));
+	Image image =
+	    Paint(size, size,
+	          [&](float, float y)
+	          {
+		          const float v = 1.0f - y / size;
+		          // Deep night at the top, the fog's grey-blue at the horizon.
+		          return Mix(Hex(0x8a9ab8), Mix(Hex(0x1c2a4a), Hex(0x060b1c), Clamp01((v - 0.35f) * 1.6f)),
+		                     SmoothStep(0.0f, 0.4f, v));
+	          });
+	for (int i = 0; i < 600; ++i)
+	{
+		const int x = random.Below(size);
+		const int y = random.Below(size / 2);
+		const float bright = random.Uniform(0.4f, 1.0f) * (1.0f - static_cast<float>(y) / (size / 2));
+		uint8_t* p = image.Pixel(x, y);
+		for (int k = 0; k < 3; ++k)
+		{
+			p[k] = static_cast<uint8_t>(std::min(255.0f, p[k] + bright * 200.0f));
+		}
+	}
+	// The moon, with a soft halo.
+	for (int y = 0; y < size; ++y)
+	{
+		for (int x = 0; x < size; ++x)
+		{
+			const float dx = x - size * 0.7f, dy = y - size * 0.18f;
+			const float r = std::sqrt(dx * dx + dy * dy);
+			const float light = r < 14.0f ? 1.0f : 0.35f * std::exp(-(r - 14.0f) / 18.0f);
+			uint8_t* p = image.Pixel(x, y);
+			const float add[3] = {230.0f, 235.0f, 255.0f};
+			for (int k = 0; k < 3; ++k)
+			{
+				p[k] = static_cast<uint8_t>(
+				    std::min(255.0f, p[k] * (1.0f - std::min(light, 1.0f)) + add[k] * light));
+			}
+		}
+	}
+	return image;
+}
+
+// A row of fir silhouettes, cut out with alpha (zero outside, so the alpha test drops it).
+Image FarFirs(uint32_t seed)
+{
+	const int width = 512, height = 256;
+	Random random(seed);
+	std::vector<Vec3> trees; // centre x, height, width
+	for (float x = 10.0f; x < width; x += random.Uniform(25.0f, 55.0f))
+	{
+		trees.push_back({x, random.Uniform(0.55f, 0.95f) * height, random.Uniform(30.0f, 50.0f)});
+	}
+	return Paint(width, height,
+	             [&](float x, float y)
+	             {
+		             const float up = height - y;
+		             for (const Vec3& tree : trees)
+		             {
+			             const float half = tree.z * 0.5f * (1.0f - up / tree.y);
+			             const float jag = 0.75f + 0.25f * std::fabs(std::sin(up * 0.35f));
+			             if (up < tree.y && std::fabs(x - tree.x) < half * jag)
+			             {
+				             const float snow = std::fabs(std::sin(up * 0.35f)) > 0.8f ? 0.5f : 0.0f;
+				             return Mix(Hex(0x16261e), Hex(0xd0dcec), snow);
+			             }
+		             }
+		             return Color{0.0f, 0.0f, 0.0f, 0.0f};
+	             });
+}
+
+Image Glass()
+{
+	const int size = 128;
+	const TileNoise frost(71, 8, size);
+	return Paint(size, size,
+	             [&](float x, float y)
+	             {
+		             const float u = x / size * 2.0f - 1.0f, v = y / size * 2.0f - 1.0f;
+		             const float corner = std::max(0.0f, std::max(std::fabs(u), std::fabs(v)) - 0.6f) * 2.5f;
+		             const float ice = Clamp01(corner * (0.6f + frost(x, y)));
+		             return Color{0.75f + 0.25f * ice, 0.85f + 0.15f * ice, 1.0f, 0.1f + 0.55f * ice};
+	             });
+}
+
+Image RadialGlow(uint32_t rgb, float falloff)
+{
+	const int size = 128;
+	return Paint(size, size,
+	             [&](float x, float y)
+	             {
+		             const float u = x / size * 2.0f - 1.0f, v = y / size * 2.0f - 1.0f;
+		             const float r = std::sqrt(u * u + v * v);
+		             const float a = std::pow(Clamp01(1.0f - r), falloff);
+		             return WithAlpha(Hex(rgb), a);
+	             });
+}
+
+// Fir branch: a twig with needles either side, transparent around it; the twig runs up the
+// middle of the picture.
+Image NeedleBranch()
+{
+	const int size = 256;
+	Random random(81);
+	Mask needles(size, size);
+	auto stroke = [&](float ax, float ay, float bx, float by, float width)
+	{
+		const Distance d = Capsule(ax, ay, bx, by, width);
+		for (int y = static_cast<int>(std::min(ay, by) - 4); y < std::max(ay, by) + 4; ++y)
+		{
+			for (int x = static_cast<int>(std::min(ax, bx) - 4); x < std::max(ax, bx) + 4; ++x)
+			{
+				if (x >= 0 && y >= 0 && x < size && y < size && d(x + 0.5f, y + 0.5f) < 0.0f)
+				{
+					needles.At(x, y) = 1.0f;
+				}
+			}
+		}
+	};
+	for (float y = 8.0f; y < size - 4; y += 3.0f)
+	{
+		const float reach = 0.5f * size * (1.0f - y / size) * 0.9f + 12.0f;
+		for (int side = -1; side <= 1; side += 2)
+		{
+			const float length = reach * random.Uniform(0.6f, 1.0f);
+			stroke(size * 0.5f, y, size * 0.5f + side * length, y - length * 0.35f, 1.3f);
+		}
+	}
+	stroke(size * 0.5f, 0.0f, size * 0.5f, static_cast<float>(size), 3.0f);
+	const TileNoise tint(82, 16, size);
+	return Paint(size, size,
+	             [&](float x, float y)
+	             {
+		             const int ix = std::min(static_cast<int>(x), size - 1),
+		                       iy = std::min(static_cast<int>(y), size - 1);
+		             if (needles.At(ix, iy) <= 0.0f)
+		             {
+			             return Color{0.0f, 0.0f, 0.0f, 0.0f};
+		             }
+		             return Mix(Hex(0x12361f), Hex(0x3f7a3a), tint(x, y));
+	             });
+}
+
+Image ClockFace()
+{
+	const int size = 512;
+	Canvas canvas(size, size);
+	const float c = size * 0.5f;
+	canvas.Fill(Hex(0x3a2414));
+	FillShape(canvas, CircleBounds(c, c, c, c), Ellipse(c, c, c * 0.98f, c * 0.98f), Hex(0xf1e6cc));
+	for (int tick = 0; tick < 60; ++tick)
+	{
+		const float angle = tick * kPi / 30.0f;
+		const float outer = c * 0.92f, inner = tick % 5 == 0 ? c * 0.8f : c * 0.87f;
+		const float sx = std::sin(angle), sy = -std::cos(angle);
+		FillShape(canvas, Box{0, 0, static_cast<float>(size), static_cast<float>(size)},
+		          Capsule(c + sx * inner, c + sy * inner, c + sx * outer, c + sy * outer,
+		                  tick % 5 == 0 ? 5.0f : 2.0f),
+		          Hex(0x1c1410));
+	}
+	const char* numerals[] = {"12", "1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11"};
+	for (int hour = 0; hour < 12; ++hour)
+	{
+		const TextInk ink = Fonts::Display().Render(numerals[hour], 60.0f, 1.0f, 2);
+		const float angle = hour * kPi / 6.0f;
+		const float x = c + std::sin(angle) * c * 0.64f - ink.mask.width * 0.5f;
+		const float y = c - std::cos(angle) * c * 0.64f - ink.mask.height * 0.5f;
+		canvas.PaintMask(ink.mask, static_cast<int>(x), static_cast<int>(y), Hex(0x1c1410));
+	}
+	return canvas.ToImage();
+}
+
+Image Stocking(uint32_t knit, uint32_t seed)
+{
+	const int size = 128;
+	const TileNoise noise(seed, 16, size);
+	return Paint(size, size,
+	             [&](float x, float y)
+	             {
+		             const float v = 1.0f - y / size;
+		             const float rib = 0.85f + 0.15f * std::sin(x * 0.8f);
+		             if (v > 0.78f)
+		             {
+			             return Scale(Hex(0xf4f1ea), 0.9f + 0.1f * noise(x, y));
+		             }
+		             const bool band = std::fmod(v * 10.0f, 1.0f) < 0.12f;
+		             return Scale(band ? Hex(0xf4f1ea) : Hex(knit), rib);
+	             });
+}
+
+Image Fur(uint32_t rgb, uint32_t seed)
+{
+	const int size = 128;
+	const TileNoise noise(seed, 64, size);
+	return Paint(size, size,
+	             [&](float x, float y) { return Scale(Hex(rgb), 0.75f + 0.5f * noise(x, y, 2)); });
+}
+
+Image LogEnd()
+{
+	const int size = 128;
+	return Paint(size, size,
+	             [&](float x, float y)
+	             {
+		             const float u = x / size * 2.0f - 1.0f, v = y / size * 2.0f - 1.0f;
+		             const float r = std::sqrt(u * u + v * v);
+		             return r > 0.9f ? Hex(0x3a2414)
+		                             : Scale(Hex(0xc89a62), 0.8f + 0.2f * std::sin(r * 40.0f));
+	             });
+}
+
+Image Curtain()
+{
+	const int size = 256;
+	const TileNoise noise(91, 16, size);
+	return Paint(size, size,
+	             [&](float x, float y)
+	             {
+		             const float fold = 0.75f + 0.25f * std::sin(x / size * 8.0f * kPi);
+		             return Scale(Mix(Hex(0x6a1018), Hex(0x8e1b25), noise(x, y)), fold);
+	             });
+}
+
+// Flames for the fire: bright streaks that repeat along v, fading at both sides in u (the
+// texture scrolls along v, so the shape across stays put).
+Image Flame()
+{
+	const int size = 128;
+	const TileNoise streaks(101, 8, size);
+	return Paint(size, size,
+	             [&](float x, float y)
+	             {
+		             const float u = x / size * 2.0f - 1.0f;
+		             const float across = std::pow(Clamp01(1.0f - u * u), 1.5f);
+		             const float n = streaks(x * 4.0f, y * 0.5f, 3);
+		             const float heat = Clamp01(across * (0.4f + 1.2f * n));
+		             return WithAlpha(Mix(Hex(0xc23a08), Hex(0xffe08a), heat), heat);
+	             });
+}
+
+// A sphere map of the lit room: warm spots on a dark ground, blurred.
+Image Reflection()
+{
+	const int size = 256;
+	Canvas canvas(size, size);
+	canvas.Fill(Hex(0x1a1410));
+	AddGlow(canvas, size * 0.35f, size * 0.4f, size * 0.12f, Hex(0xffb060), 1.2f);
+	AddGlow(canvas, size * 0.7f, size * 0.3f, size * 0.06f, Hex(0xffe0a0), 1.0f);
+	AddGlow(canvas, size * 0.55f, size * 0.75f, size * 0.2f, Hex(0x603020), 0.8f);
+	AddGlow(canvas, size * 0.2f, size * 0.2f, size * 0.05f, Hex(0x8090c0), 0.6f);
+	return canvas.ToImage();
+}
+
+Image VerticalGlow(uint32_t rgb, float from, float to)
+{
+	const int size = 64;
+	return Paint(size, size,
+	             [&](float, float y) { return Scale(Hex(rgb), SmoothStep(from, to, 1.0f - y / size)); });
+}
+} // namespace
+
+void TextureSet::Add(const std::string& name, Image image, bool withAlpha)
+{
+	entries[name] = Entry{std::move(image), withAlpha};
+}
+
+const Image* TextureSet::Find(const std::string& name) const
+{
+	const auto it = entries.find(name);
+	return it == entries.end() ? nullptr : &it->second.image;
+}
+
+Color TextureSet::Sample(const std::string& name, float u, float v) const
+{
+	const Image* image = Find(name);
+	if (!image)
+	{
+		return Color{1.0f, 1.0f, 1.0f, 1.0f};
+	}
+	const float fu = u - std::floor(u), fv = v - std::floor(v);
+	const int x = std::min(static_cast<int>(fu * image->width), image->width - 1);
+	const int y = std::min(static_cast<int>((1.0f - fv) * image->height), image->height - 1);
+	const uint8_t* p = image->Pixel(x, y);
+	return Color{p[0] / 255.0f, p[1] / 255.0f, p[2] / 255.0f, p[3] / 255.0f};
+}
+
+Vec3 TextureSet::MeanColour(const std::string& name) const
+{
+	const Image* image = Find(name);
+	if (!image)
+	{
+		return {0.5f, 0.5f, 0.5f};
+	}
+	double sum[3] = {0.0, 0.0, 0.0};
+	for (size_t i = 0; i < image->rgba.size(); i += 4)
+	{
+		for (int k = 0; k < 3; ++k)
+		{
+			sum[k] += image->rgba[i + k];
+		}
+	}
+	const double scale = 1.0 / (255.0 * image->width * image->height);
+	return {static_cast<float>(sum[0] * scale), static_cast<float>(sum[1] * scale),
+	        static_cast<float>(sum[2] * scale)};
+}
+
+void TextureSet::Save(const std::filesystem::path& folder) const
+{
+	for (const auto& [name, entry] : entries)
+	{
+		WriteTga(folder / "Textures" / name, entry.image, entry.withAlpha ? 32 : 24, TgaKind::Uncompressed);
+	}
+}
+
+void TextureSet::PaintAll()
+{
+	Add("tex_floor.tga", Floor(), false);
+	Add("tex_wallpaper.tga", Wallpaper(), false);
+	Add("tex_ceiling.tga", Swatch(0xe8e0d0, 0.08f, 1), false);
+	Add("tex_wood.tga", Wood(0x8a5a30, 0x4a2a14, 2, 512), false);
+	Add("tex_darkwood.tga", Wood(0x5a3418, 0x2a160a, 3, 256), false);
+	Add("tex_paint.tga", Swatch(0xf2ede2, 0.05f, 4), false);
+	Add("tex_bricks.tga", Bricks(0.0f, 5), false);
+	Add("tex_soot.tga", Bricks(0.75f, 6), false);
+	Add("tex_hearth.tga", Swatch(0x6e6a66, 0.3f, 7), false);
+	Add("tex_rug.tga", Rug(), false);
+	Add("tex_upholstery.tga", Upholstery(), false);
+	Add("tex_paper_red.tga", WrappingPaper(0xa01818, 0xe8c860, false, 8), false);
+	Add("tex_paper_green.tga", WrappingPaper(0x1c5a2c, 0xf0f0f0, true, 9), false);
+	Add("tex_paper_blue.tga", WrappingPaper(0x1c3c7a, 0xe0e0f0, false, 10), false);
+	Add("tex_paper_gold.tga", WrappingPaper(0xc8a040, 0x9a1818, true, 11), false);
+	Add("tex_ribbon.tga", Swatch(0xe0b040, 0.2f, 12), false);
+	Add("tex_ribbon_red.tga", Swatch(0xc01a1a, 0.2f, 13), false);
+	Add("tex_books.tga", Books(), false);
+	Add("tex_painting1.tga", Painting(0x2a3a6a, 0x5a6a8a, 14), false);
+	Add("tex_painting2.tga", Painting(0xc07040, 0x6a5a4a, 15), false);
+	Add("tex_gold.tga", Swatch(0xb8913a, 0.3f, 16), false);
+	Add("tex_snow.tga", Snow(17), false);
+	Add("tex_sky.tga", Sky(), false);
+	Add("tex_farfirs.tga", FarFirs(18), true);
+	Add("tex_glass.tga", Glass(), true);
+	Add("ad_fireglow.tga", RadialGlow(0xff8a30, 2.0f), true);
+	Add("ad_lampglow.tga", RadialGlow(0xffd890, 2.5f), true);
+
+	Add("tex_needles.tga", NeedleBranch(), true);
+	Add("tex_firbody.tga", Fur(0x1a4024, 19), false);
+	Add("tex_bark.tga", Wood(0x5a4030, 0x2a1c12, 20, 128), false);
+	Add("tex_bauble_red.tga", Swatch(0xb01020, 0.1f, 21), false);
+	Add("tex_bauble_gold.tga", Swatch(0xd0a030, 0.1f, 22), false);
+	Add("tex_bauble_blue.tga", Swatch(0x2040b0, 0.1f, 23), false);
+	Add("tex_bauble_silver.tga", Swatch(0xc0c8d0, 0.1f, 24), false);
+	Add("tex_reflection2.tga", Reflection(), false);
+	Add("tex_star.tga", Swatch(0xf0c850, 0.1f, 25), false);
+	Add("tex_star_i.tga", Swatch(0xffd060, 0.1f, 26), false);
+	Add("tex_tinsel.tga", Swatch(0xd8c070, 0.6f, 27), false);
+	Add("tex_bulbs.tga", Swatch(0xfff0c0, 0.1f, 28), false);
+	Add("tex_bulbs_i.tga", Swatch(0xffc860, 0.1f, 29), false);
+	Add("tex_candle.tga", Swatch(0xc8242a, 0.1f, 30), false);
+	Add("tex_candle_i.tga", VerticalGlow(0xff9a40, 0.55f, 1.0f), false);
+	Add("tex_wick.tga", Swatch(0x202020, 0.1f, 31), false);
+	Add("tex_brass.tga", Swatch(0xb08a40, 0.3f, 32), false);
+	Add("tex_clockface.tga", ClockFace(), false);
+	Add("tex_hands.tga", Swatch(0x15100c, 0.1f, 33), false);
+	Add("tex_secondhand.tga", Swatch(0xa01010, 0.1f, 34), false);
+	Add("tex_steel.tga", Swatch(0x8a8a90, 0.3f, 35), false);
+	Add("tex_loco.tga", Swatch(0x9a1414, 0.15f, 36), false);
+	Add("tex_black.tga", Swatch(0x202024, 0.2f, 37), false);
+	Add("tex_wagon.tga", Swatch(0x1e5a30, 0.15f, 38), false);
+	Add("tex_wagon2.tga", Swatch(0x1e3a7a, 0.15f, 39), false);
+	Add("tex_stocking.tga", Stocking(0xb01818, 40), false);
+	Add("tex_stocking2.tga", Stocking(0x1a6a34, 41), false);
+	Add("tex_teddy.tga", Fur(0x8a5a30, 42), false);
+	Add("tex_logend.tga", LogEnd(), false);
+	Add("tex_embers_i.tga", Swatch(0x3a1204, 0.6f, 45), false);
+	Add("tex_lampshade.tga", Swatch(0xe8d2a0, 0.15f, 43), false);
+	Add("tex_lampshade_i.tga", VerticalGlow(0xc08040, 0.0f, 1.0f), false);
+	Add("tex_curtain.tga", Curtain(), false);
+	Add("tex_garland.tga", Swatch(0x1a4a22, 0.3f, 44), false);
+	Add("add_flame.tga", Flame(), true);
+}
