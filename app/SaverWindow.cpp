@@ -92,8 +92,11 @@ void SetupPixelFormat(int colorBits, int depthBits, int stencilBits)
 	SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, stencilBits);
 	SDL_GL_SetAttribute(SDL_GL_ACCUM_RED_SIZE, 0);
 	SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-	// The fixed-function pipeline needs a compatibility context.
-	SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+	// A legacy context: the fixed-function pipeline of OpenGL 1.1 with its ARB extensions is all
+	// the saver needs, and asking for a newer version fails on drivers that offer less (a
+	// driver without occlusion queries stops at 1.4).
+	SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 1);
+	SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
 }
 
 bool DesktopSize(int& width, int& height)
@@ -231,10 +234,14 @@ void CreateRenderContext(SDL_Window* window)
 	g_app.clientWidth = width;
 	g_app.clientHeight = height;
 	g_app.glContext = SDL_GL_CreateContext(window);
-	if (g_app.glContext != nullptr)
+	// Without a context every GL call that follows would fail or crash inside the driver's
+	// helpers, so the saver says so and ends with the display put back as it was.
+	if (g_app.glContext == nullptr)
 	{
-		SDL_GL_MakeCurrent(window, g_app.glContext);
+		Sys_MessageBox("Error", std::string("Could not create the OpenGL context: ") + SDL_GetError());
+		ExitSaver(0);
 	}
+	SDL_GL_MakeCurrent(window, g_app.glContext);
 	ResizeViewport(g_app.clientWidth, g_app.clientHeight);
 	g_app.fadeAlpha = 1.0f;
 }

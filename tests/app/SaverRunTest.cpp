@@ -311,4 +311,29 @@ TEST(SaverRun, TerminateSignalRunsTheFullShutdown)
 	EXPECT_LT(maxFps, minFps);
 	EXPECT_LT(minFps, fps);
 }
+// A driver may lack vertex-buffer objects or occlusion queries (Mesa can take them away): the
+// saver still starts, and both vertex sources draw the very same room.
+TEST(SaverRun, DriversWithoutBuffersOrQueriesDrawTheRoom)
+{
+	XvfbServer xvfb(640, 480);
+	TempDir dir;
+	const auto shoot = [&](const std::string& name, const std::string& override)
+	{
+		Environment environment = RunEnvironment(xvfb, dir);
+		environment["MESA_EXTENSION_OVERRIDE"] = override;
+		const auto shot = dir.Path() / (name + ".png");
+		const auto result = RunProcess({ProgramPath(), "--snapshot", shot.string(), "--frames", "40", "--size",
+		                                "320x240", "--at", "2026-12-24 21:30:00", "--seed", "3"},
+		                               environment);
+		EXPECT_EQ(result.exitCode, 1) << name << ": " << result.output;
+		return ReadPng(shot);
+	};
+	const RgbImage full = shoot("full", "");
+	const RgbImage noBuffers = shoot("no-buffers", "-GL_ARB_vertex_buffer_object");
+	const RgbImage noQueries = shoot("no-queries", "-GL_ARB_occlusion_query");
+	ASSERT_EQ(full.width, 320);
+	EXPECT_EQ(noBuffers.rgb, full.rgb);
+	ASSERT_EQ(noQueries.width, 320);
+	EXPECT_GT(*std::max_element(noQueries.rgb.begin(), noQueries.rgb.end()), 64);
+}
 } // namespace
