@@ -627,14 +627,19 @@ void Scene::CullByQueries()
 		}
 	}
 	// Instances in a visible zone are queried again next frame whatever this frame's answer, so an
-	// instance hidden once can come back into view.
+	// instance hidden once can come back into view. With the eye inside an instance's query box the
+	// box's faces lie all around it, some behind walls, and its count says nothing: the model is
+	// right there, so it counts as seen.
 	queryCandidates.clear();
 	for (SceneObject* object : others)
 	{
 		if (object->isInstance && object->visible)
 		{
 			queryCandidates.push_back(object);
-			object->visible = QueryResult(object->queryName) != 0;
+			const Vec3 half = object->extent * 0.5f;
+			const bool eyeInsideBox =
+			    BoxStrictlyContains(object->boundCenter - half, object->boundCenter + half, eye);
+			object->visible = eyeInsideBox || QueryResult(object->queryName) != 0;
 		}
 	}
 }

@@ -322,8 +322,8 @@ TEST(SaverRun, DriversWithoutBuffersOrQueriesDrawTheRoom)
 		Environment environment = RunEnvironment(xvfb, dir);
 		environment["MESA_EXTENSION_OVERRIDE"] = override;
 		const auto shot = dir.Path() / (name + ".png");
-		const auto result = RunProcess({ProgramPath(), "--snapshot", shot.string(), "--frames", "40", "--size",
-		                                "320x240", "--at", "2026-12-24 21:30:00", "--seed", "3"},
+		const auto result = RunProcess({ProgramPath(), "--snapshot", shot.string(), "--frames", "40",
+		                                "--size", "320x240", "--at", "2026-12-24 21:30:00", "--seed", "3"},
 		                               environment);
 		EXPECT_EQ(result.exitCode, 1) << name << ": " << result.output;
 		return ReadPng(shot);

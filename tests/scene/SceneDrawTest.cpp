@@ -65,9 +65,10 @@ protected:
 	}
 
 	// Loads the room with the chosen vertex source and visibility variant.
-	static void LoadRoom(bool buffers, bool queries, const BssFile& scene = TestRoom::Scene())
+	static void LoadRoom(bool buffers, bool queries, const BssFile& scene = TestRoom::Scene(),
+	                     const BsmFile& box = TestRoom::BoxModel())
 	{
-		archive = TestRoom::Archive(scene);
+		archive = TestRoom::Archive(scene, box);
 		g_mediaStore.Map(archive, {});
 		g_app.hasVertexBuffers = buffers;
 		g_app.hasOcclusionQuery = queries;
@@ -233,6 +234,28 @@ TEST_F(SceneDraw, OcclusionQueriesAndPlainVisibilityAgree)
 	EXPECT_NEAR(firstFrame.g, 128, 6) << "no answer yet: the model is not drawn in the first frame";
 	DrawFrames(2);
 	EXPECT_EQ(WholeFrame(), plain);
+}
+
+// With the eye inside a placed model's query box, the box's faces all lie behind the back wall and
+// no sample of it passes; the model stands around the eye all the same, so it is drawn.
+TEST_F(SceneDraw, ModelAroundTheEyeStaysVisibleWithQueries)
+{
+	if (!supportsQueries)
+	{
+		GTEST_SKIP() << "the driver has no occlusion queries";
+	}
+	BssFile scene = TestRoom::Scene();
+	scene.anchors[0].positions = {scene.cameras[0].positions[0]};
+	// A coarse collision hull far out widens the model's size, and so its query box.
+	BsmFile box = TestRoom::BoxModel();
+	BsmMesh hull = box.meshes[0];
+	hull.name = "CollMesh";
+	hull.positions = {{-150, -150, -150}, {150, -150, -150}, {150, 150, 150}, {-150, 150, 150}};
+	box.meshes.push_back(hull);
+	LoadRoom(supportsBuffers, true, scene, box);
+	DrawFrames(3);
+	EXPECT_TRUE(std::any_of(g_scene.opaqueList.begin(), g_scene.opaqueList.end(),
+	                        [](const SceneObject* object) { return object->isInstance; }));
 }
 
 // The frozen frame of the room covers the cut to an empty view, then fades out.

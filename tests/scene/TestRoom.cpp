@@ -130,12 +130,12 @@ BsmFile TestRoom::BoxModel()
 	return model;
 }
 
-std::vector<uint8_t> TestRoom::Archive(const BssFile& scene)
+std::vector<uint8_t> TestRoom::Archive(const BssFile& scene, const BsmFile& box)
 {
 	RarWriter archive;
 	archive.WriteMarkerAndArchiveHeader();
 	archive.WriteFile("Models\\test.BSS", WriteContentBytes(scene).value());
-	archive.WriteFile("Models\\box.BSM", WriteContentBytes(BoxModel()).value());
+	archive.WriteFile("Models\\box.BSM", WriteContentBytes(box).value());
 	archive.WriteFile("Textures\\tex_white.tga", Tga(2, 2, 255, 255, 255, 255));
 	archive.WriteFile("Textures\\lm_grey.tga", Tga(2, 2, 128, 128, 128, 255));
 	archive.WriteFile("Textures\\tex_blue_half.tga", Tga(2, 2, 0, 0, 255, 128));

@@ -21,5 +21,5 @@ inline constexpr float kModelX = 0.5f, kModelY = -0.5f;
 BssFile Scene();
 BsmFile BoxModel();
 // "Models/test.BSS", "Models/box.BSM" and the textures, as one stored archive.
-std::vector<uint8_t> Archive(const BssFile& scene);
+std::vector<uint8_t> Archive(const BssFile& scene, const BsmFile& box = BoxModel());
 } // namespace TestRoom
