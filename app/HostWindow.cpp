@@ -91,6 +91,15 @@ void HostWindow::Close()
 	gone = false;
 }
 
+bool HostWindow::SyncAndPoll()
+{
+	if (display != nullptr)
+	{
+		XSync(display, False);
+	}
+	return Poll();
+}
+
 bool HostWindow::Poll()
 {
 	bool resized = false;

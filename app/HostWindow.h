@@ -21,8 +21,12 @@ public:
 	int Width() const { return width; }
 	int Height() const { return height; }
 
+	// True while a host's window is being watched.
+	bool Active() const { return display != nullptr; }
 	// Takes the window's structure events. Returns true when its size changed since the last call.
 	bool Poll();
+	// The same after a round trip to the server, so that every event it has sent is in.
+	bool SyncAndPoll();
 	// True once the host has destroyed the window.
 	bool Gone() const { return gone; }
 

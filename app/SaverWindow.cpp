@@ -262,6 +262,18 @@ void ResizeViewport(int width, int height)
 
 void SwapSaverBuffers()
 {
+	// A host may destroy its window at any moment; Mesa's software driver crashes when it puts a
+	// frame into a window that is gone. Asking the server just before the swap leaves that only
+	// the moment of the swap itself.
+	if (s_hostWindow.Active() && s_hostWindow.SyncAndPoll())
+	{
+		FitViewportToWindow(s_hostWindow.Width(), s_hostWindow.Height());
+	}
+	if (s_hostWindow.Gone())
+	{
+		SetRunMode(RunMode::Quit);
+		return;
+	}
 	SDL_GL_SwapWindow(g_app.window);
 }
 
