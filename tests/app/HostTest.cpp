@@ -24,20 +24,6 @@ using namespace std::chrono_literals;
 
 namespace
 {
-bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit)
-{
-	const auto end = std::chrono::steady_clock::now() + limit;
-	while (std::chrono::steady_clock::now() < end)
-	{
-		if (condition())
-		{
-			return true;
-		}
-		std::this_thread::sleep_for(20ms);
-	}
-	return condition();
-}
-
 // What a rectangle of the screen shows, in counts of pixels.
 struct Looks
 {
@@ -205,11 +191,11 @@ protected:
 TEST_F(XscreensaverHostSerial, ActivateRunsTheSaverInItsWindowAndDeactivateEndsIt)
 {
 	ChildProcess daemon(AsUser({"/usr/bin/xscreensaver", "-no-splash"}), HostEnvironment());
-	ASSERT_TRUE(WaitUntil([&] { return Command("-version"); }, 15s)) << "the daemon does not answer";
+	ASSERT_TRUE(WaitFor([&] { return Command("-version"); }, 15s)) << "the daemon does not answer";
 	ASSERT_TRUE(Command("-activate"));
 
 	std::vector<int> copies;
-	ASSERT_TRUE(WaitUntil(
+	ASSERT_TRUE(WaitFor(
 	    [&]
 	    {
 		    copies = RunningCopies(ProgramPath());
@@ -218,7 +204,7 @@ TEST_F(XscreensaverHostSerial, ActivateRunsTheSaverInItsWindowAndDeactivateEndsI
 	    15s))
 	    << "xscreensaver started no saver";
 	EXPECT_EQ(copies.size(), 1u);
-	ASSERT_TRUE(WaitUntil([&] { return ReadFile(log).find("OpenGL initialized") != std::string::npos; }, 30s))
+	ASSERT_TRUE(WaitFor([&] { return ReadFile(log).find("OpenGL initialized") != std::string::npos; }, 30s))
 	    << ReadFile(log);
 	// Let the fade-in from black run its course before looking.
 	std::this_thread::sleep_for(3s);
@@ -227,7 +213,7 @@ TEST_F(XscreensaverHostSerial, ActivateRunsTheSaverInItsWindowAndDeactivateEndsI
 
 	ASSERT_TRUE(Command("-deactivate"));
 	const auto deactivated = std::chrono::steady_clock::now();
-	ASSERT_TRUE(WaitUntil([&] { return RunningCopies(ProgramPath()).empty(); }, 5s))
+	ASSERT_TRUE(WaitFor([&] { return RunningCopies(ProgramPath()).empty(); }, 5s))
 	    << "the saver keeps running";
 	EXPECT_LT(std::chrono::steady_clock::now() - deactivated, 1s);
 	ExpectFullShutdownLogged(log);
@@ -286,13 +272,13 @@ TEST_F(HostWindowProgramTest, DrawsIntoTheGivenWindowFollowingItsSize)
 	char hexId[32];
 	std::snprintf(hexId, sizeof hexId, "0x%lx", window);
 	ChildProcess saver({ProgramPath(), "-window-id", hexId, "-delay", "20000"}, RunEnvironment());
-	EXPECT_TRUE(WaitUntil([&] { return FilledByTheSaver(200, 150); }, 30s));
+	EXPECT_TRUE(WaitFor([&] { return FilledByTheSaver(200, 150); }, 30s));
 	// Outside the window the screen is as it was.
 	EXPECT_EQ(screen.Look(screen.Root(), 300, 300, 100, 100).white, 0);
 
 	XResizeWindow(screen.Get(), window, 320, 240);
 	XSync(screen.Get(), False);
-	EXPECT_TRUE(WaitUntil([&] { return FilledByTheSaver(320, 240); }, 10s));
+	EXPECT_TRUE(WaitFor([&] { return FilledByTheSaver(320, 240); }, 10s));
 	std::this_thread::sleep_for(2s);
 	const double hostLit = screen.Look(window, 0, 0, 320, 240).LitShare();
 
@@ -308,7 +294,7 @@ TEST_F(HostWindowProgramTest, DrawsIntoTheGivenWindowFollowingItsSize)
 TEST_F(HostWindowProgramTest, EndsWhenTheHostDestroysItsWindow)
 {
 	ChildProcess saver({ProgramPath(), "--window-id", std::to_string(window)}, RunEnvironment());
-	ASSERT_TRUE(WaitUntil([&] { return FilledByTheSaver(200, 150); }, 30s));
+	ASSERT_TRUE(WaitFor([&] { return FilledByTheSaver(200, 150); }, 30s));
 	XDestroyWindow(screen.Get(), window);
 	XSync(screen.Get(), False);
 	const ProcessResult result = saver.Wait(10s);

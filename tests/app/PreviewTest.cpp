@@ -1,9 +1,9 @@
 // The preview inside a host's window, on a private X server: the picture is looked at in the
 // host window's pixels, and the program is run for real against a host window of the test's.
-#include "tests/support/Files.h"
 #include "app/PreviewWindow.h"
 #include "render/ImageDecoders.h"
 #include "resources/Resources.h"
+#include "tests/support/Files.h"
 #include "tests/support/Process.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/Xvfb.h"
@@ -98,21 +98,6 @@ private:
 	Window window = 0;
 };
 
-bool WaitUntil(const std::function<bool()>& condition,
-               std::chrono::milliseconds limit = std::chrono::seconds(10))
-{
-	const auto end = std::chrono::steady_clock::now() + limit;
-	while (std::chrono::steady_clock::now() < end)
-	{
-		if (condition())
-		{
-			return true;
-		}
-		std::this_thread::sleep_for(std::chrono::milliseconds(20));
-	}
-	return condition();
-}
-
 // The picture's colour at (x, y) of the host window, top row first, as nearest-pixel scaling
 // may show it: any of the picture pixels next to the exact spot is accepted.
 bool ShowsPictureAt(const HostWindow& host, int width, int height, const DecodedImage& picture, int x, int y)
@@ -189,7 +174,7 @@ protected:
 	// or the time ran out.
 	bool PumpUntil(const std::function<bool()>& condition)
 	{
-		return WaitUntil(
+		return WaitFor(
 		           [&]
 		           {
 			           while (alive && XPending(display) > 0)
@@ -247,7 +232,7 @@ protected:
 	// Waits until the host window shows the preview picture over its black background.
 	static bool WaitForPicture(const HostWindow& host, int width, int height)
 	{
-		return WaitUntil([&] { return host.PixelAt(width / 2, height / 2) != Rgb{0, 0, 0}; });
+		return WaitFor([&] { return host.PixelAt(width / 2, height / 2) != Rgb{0, 0, 0}; });
 	}
 
 	XvfbServer xvfb{640, 480};
@@ -263,11 +248,11 @@ TEST_F(PreviewProgramTest, ShowsThePreviewPictureAndEndsWithItsHostWindow)
 	ChildProcess program({ProgramPath(), "/p", host.IdText()}, ProgramEnvironment());
 	ASSERT_TRUE(WaitForPicture(host, 300, 200));
 	ExpectScaledPicture(host, 300, 200, picture);
-	EXPECT_EQ(ReadLog(log),
-	          kStartupLines + host.IdText() + "\r\nCreating window...\r\nWindow is create\r\nOpenGL initialized\r\n");
+	EXPECT_EQ(ReadLog(log), kStartupLines + host.IdText() +
+	                            "\r\nCreating window...\r\nWindow is create\r\nOpenGL initialized\r\n");
 
 	host.Resize(160, 120);
-	EXPECT_TRUE(WaitUntil([&] { return ShowsPictureAt(host, 160, 120, picture, 159, 119); }));
+	EXPECT_TRUE(WaitFor([&] { return ShowsPictureAt(host, 160, 120, picture, 159, 119); }));
 	ExpectScaledPicture(host, 160, 120, picture);
 
 	host.Destroy();
@@ -285,7 +270,7 @@ TEST_F(PreviewProgramTest, QuitSignalEndsThePreviewWithExitCodeZero)
 	const ProcessResult result = program.Wait(std::chrono::seconds(2));
 	EXPECT_EQ(result.exitCode, 0) << result.output;
 	// Our window went with the process; the host window is intact.
-	EXPECT_TRUE(WaitUntil([&] { return host.PixelAt(60, 45) == Rgb{0, 0, 0}; }));
+	EXPECT_TRUE(WaitFor([&] { return host.PixelAt(60, 45) == Rgb{0, 0, 0}; }));
 }
 
 TEST_F(PreviewProgramTest, ZeroOrUnknownHandleFailsToCreateTheWindow)
