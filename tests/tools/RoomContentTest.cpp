@@ -61,14 +61,19 @@ TEST(RoomContent, SceneHoldsTheRoomZoneAndItsMembers)
 {
 	const BssFile scene = ReadToLastByte<BssFile>(RoomModels() / "test.BSS");
 	std::set<std::string> objects;
-	int zones = 0;
+	std::set<std::string> zones;
 	bool additive = false;
 	for (const BssObject& object : scene.objects)
 	{
 		objects.insert(object.name);
-		zones += object.parentName == "Scene Root" ? 1 : 0;
-		EXPECT_TRUE(object.name == "room" ? object.parentName == "Scene Root" : object.parentName == "room")
-		    << object.name;
+		if (object.parentName == "Scene Root")
+		{
+			zones.insert(object.name);
+		}
+		// Only the hills, the firs and the sky stand outside, behind the windows.
+		const bool outside = object.name == "landscape" || object.name == "farfirs";
+		const bool zone = object.name == "room" || object.name == "outside";
+		EXPECT_EQ(object.parentName, zone ? "Scene Root" : (outside ? "outside" : "room")) << object.name;
 		EXPECT_LE(object.materials.size(), kMaxSceneMaterials);
 		for (const BssMaterial& material : object.materials)
 		{
@@ -77,7 +82,7 @@ TEST(RoomContent, SceneHoldsTheRoomZoneAndItsMembers)
 			EXPECT_LE(material.firstCorner + material.cornerCount, object.faceCount * 3) << object.name;
 		}
 	}
-	EXPECT_EQ(zones, 1);
+	EXPECT_EQ(zones, (std::set<std::string>{"room", "outside"}));
 	EXPECT_TRUE(additive);
 	for (const char* name : {"room", "glass", "armchair01", "fireplace", "mantel", "bookshelf", "pictures",
 	                         "presents", "landscape"})
@@ -101,6 +106,34 @@ TEST(RoomContent, SceneHoldsTheRoomZoneAndItsMembers)
 	EXPECT_FLOAT_EQ(scene.lights[0].reach, 40.0f);
 	EXPECT_NEAR(scene.lights[0].range, 552.8f, 0.01f);
 	EXPECT_TRUE(std::count(scene.lights[0].targets.begin(), scene.lights[0].targets.end(), "instance fir"));
+}
+
+// Each window's opening is a portal from the room to the outside: on the room's side of the window
+// wall, facing into the room, wound counter-clockwise seen from there (the query culls back faces).
+TEST(RoomContent, WindowsArePortalsFromTheRoomToTheOutside)
+{
+	const BssFile scene = ReadToLastByte<BssFile>(RoomModels() / "test.BSS");
+	const BssObject& glass = *std::find_if(scene.objects.begin(), scene.objects.end(),
+	                                       [](const BssObject& o) { return o.name == "glass"; });
+	ASSERT_EQ(scene.portals.size(), 2u);
+	for (const BssPortal& portal : scene.portals)
+	{
+		EXPECT_EQ(portal.name, "room");
+		EXPECT_EQ(portal.targetName, "outside");
+		ASSERT_EQ(portal.faceCount, 2);
+		EXPECT_FLOAT_EQ(portal.normal.y, -1.0f);
+		for (const Float3& face : portal.faces)
+		{
+			const Float3& a = portal.positions.at(static_cast<size_t>(face.x));
+			const Float3& b = portal.positions.at(static_cast<size_t>(face.y));
+			const Float3& c = portal.positions.at(static_cast<size_t>(face.z));
+			EXPECT_EQ(a.y, glass.positions[0].y - 10.5f);
+			EXPECT_EQ(b.y, a.y);
+			EXPECT_EQ(c.y, a.y);
+			// Seen from inside (looking along +y, x to the right, z up), the winding's turn is positive.
+			EXPECT_GT((b.x - a.x) * (c.z - a.z) - (b.z - a.z) * (c.x - a.x), 0.0f);
+		}
+	}
 }
 
 TEST(RoomContent, EveryCameraKeyStaysInsideTheRoom)

@@ -26,12 +26,12 @@ struct Chart
 constexpr int kPad = 2;
 
 // Shelf packing, tallest first. False when the charts do not fit.
-bool Pack(std::vector<Chart*>& charts, int size, int startY)
+bool Pack(std::vector<Chart*>& charts, int size)
 {
 	std::sort(charts.begin(), charts.end(),
 	          [](const Chart* a, const Chart* b)
 	          { return a->height != b->height ? a->height > b->height : a->width > b->width; });
-	int x = 0, y = startY, shelf = 0;
+	int x = 0, y = 0, shelf = 0;
 	for (Chart* chart : charts)
 	{
 		if (chart->width > size)
@@ -265,18 +265,12 @@ Lightmap BakeLightmap(const RoomLayout& layout, const std::vector<Triangle>& occ
 	}
 	const RayCaster caster(casters);
 
-	// Charts. Flat-valued objects share one small block per value at the atlas's first row.
+	// Charts.
 	std::vector<Chart> charts;
 	std::map<std::tuple<size_t, size_t, int>, size_t> chartOf;
-	std::map<float, int> constantBlock;
 	for (size_t o = 0; o < layout.objects.size(); ++o)
 	{
 		const SceneDraft& object = layout.objects[o];
-		if (object.mode == LightmapMode::Constant && !constantBlock.count(object.constant))
-		{
-			const int index = static_cast<int>(constantBlock.size());
-			constantBlock[object.constant] = index;
-		}
 		if (object.mode != LightmapMode::Baked)
 		{
 			continue;
@@ -305,7 +299,6 @@ Lightmap BakeLightmap(const RoomLayout& layout, const std::vector<Triangle>& occ
 			}
 		}
 	}
-	const int blockSize = 8;
 	for (float scale = 1.0f;; scale *= 0.9f)
 	{
 		std::vector<Chart*> order;
@@ -316,7 +309,7 @@ Lightmap BakeLightmap(const RoomLayout& layout, const std::vector<Triangle>& occ
 			chart.height = static_cast<int>(std::ceil((chart.t1 - chart.t0) * chart.density)) + 2 * kPad + 1;
 			order.push_back(&chart);
 		}
-		if (Pack(order, size, blockSize))
+		if (Pack(order, size))
 		{
 			break;
 		}
@@ -340,14 +333,7 @@ Lightmap BakeLightmap(const RoomLayout& layout, const std::vector<Triangle>& occ
 			for (const Triangle& t : object.runs[r].mesh.triangles)
 			{
 				std::array<Vec2, 3> uv{};
-				if (object.mode == LightmapMode::Constant)
-				{
-					const float centre =
-					    (constantBlock[object.constant] * blockSize + blockSize * 0.5f) / size;
-					const float v = 1.0f - (blockSize * 0.5f) / size;
-					uv = {Vec2{centre, v}, Vec2{centre, v}, Vec2{centre, v}};
-				}
-				else if (object.mode == LightmapMode::Baked)
+				if (object.mode == LightmapMode::Baked)
 				{
 					const Chart& chart = charts[chartOf[std::make_tuple(o, r, t.chart)]];
 					Vec2 texel[3];
@@ -473,19 +459,6 @@ Lightmap BakeLightmap(const RoomLayout& layout, const std::vector<Triangle>& occ
 		    p[0] = ToneMap(light.x), p[1] = ToneMap(light.y), p[2] = ToneMap(light.z), p[3] = 255;
 		    filled[index] = 1;
 	    });
-	for (const auto& [value, block] : constantBlock)
-	{
-		for (int y = 0; y < blockSize; ++y)
-		{
-			for (int x = block * blockSize; x < (block + 1) * blockSize; ++x)
-			{
-				uint8_t* p = result.atlas.Pixel(x, y);
-				p[0] = p[1] = p[2] = static_cast<uint8_t>(value * 255.0f);
-				p[3] = 255;
-				filled[static_cast<size_t>(y) * size + x] = 1;
-			}
-		}
-	}
 	result.texels = static_cast<int>(std::count(filled.begin(), filled.end(), uint8_t{1}));
 	Dilate(result.atlas, filled, kPad + 1);
 	return result;

@@ -37,7 +37,7 @@ BssObject ToObject(const SceneDraft& draft, const std::vector<std::vector<std::a
 {
 	BssObject object;
 	object.name = draft.name;
-	object.parentName = draft.name == "room" ? "Scene Root" : "room";
+	object.parentName = draft.zone;
 	object.hasLightmap = draft.mode == LightmapMode::None ? 0 : 1;
 	object.lightmapTexture = object.hasLightmap ? kLightmapName : "";
 	for (size_t r = 0; r < draft.runs.size(); ++r)
@@ -224,7 +224,9 @@ int main(int argc, char** argv)
 			scene.anchors.push_back(emitter);
 		}
 		scene.lights.push_back(FireplaceLight(layout));
+		scene.portals = layout.portals;
 		scene.objectCount = static_cast<int32_t>(scene.objects.size());
+		scene.portalCount = static_cast<int32_t>(scene.portals.size());
 		scene.cameraCount = static_cast<int32_t>(scene.cameras.size());
 		scene.anchorCount = static_cast<int32_t>(scene.anchors.size());
 		scene.lightCount = static_cast<int32_t>(scene.lights.size());

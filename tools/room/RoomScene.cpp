@@ -74,9 +74,27 @@ SceneRun Run(const std::string& texture)
 	return SceneRun{texture, {}, false};
 }
 
+// The opening of a window on the room's side of the wall, facing into the room: the outside is
+// drawn only in frames where one of these shows.
+BssPortal WindowPortal(float x0, float x1)
+{
+	BssPortal portal;
+	portal.name = "room";
+	portal.targetName = "outside";
+	// Counter-clockwise seen from inside, for the query draws it with back faces culled.
+	portal.positions = {{x0, kDepth, kSillHeight}, {x1, kDepth, kSillHeight}, {x1, kDepth, kWindowTop},
+	                    {x0, kDepth, kWindowTop}};
+	portal.faces = {{0.0f, 1.0f, 2.0f}, {0.0f, 2.0f, 3.0f}};
+	portal.vertexCount = static_cast<int32_t>(portal.positions.size());
+	portal.faceCount = static_cast<int32_t>(portal.faces.size());
+	portal.normal = {0.0f, -1.0f, 0.0f};
+	return portal;
+}
+
 SceneDraft Shell()
 {
 	SceneDraft room{"room"};
+	room.zone = "Scene Root";
 	SceneRun floor = Run("tex_floor.tga");
 	Rect(floor.mesh, {0.0f, 0.0f, 0.0f}, {1.0f, 0.0f, 0.0f}, {0.0f, 1.0f, 0.0f}, kWidth, kDepth, 180.0f);
 	SceneRun ceiling = Run("tex_ceiling.tga");
@@ -147,6 +165,7 @@ void Windows(RoomLayout& layout)
 		Rect(panes.mesh, {x0, kDepth + 10.5f, kSillHeight}, {1.0f, 0.0f, 0.0f}, {0.0f, 0.0f, 1.0f}, x1 - x0,
 		     kWindowTop - kSillHeight, 1.0f, true);
 		layout.furniture.push_back({{x0 - 10.0f, kDepth - 10.0f, 0.0f}, {x1 + 10.0f, y1, kSillHeight}});
+		layout.portals.push_back(WindowPortal(x0, x1));
 	}
 	frames.runs = {paint};
 	frames.texelsPerUnit = 0.6f;
@@ -395,7 +414,10 @@ float HillHeight(const Noise& noise, float x, float y)
 
 void Outside(RoomLayout& layout)
 {
+	// The outside is a zone of its own, seen only through the windows' portals: a frame that shows
+	// no window spares the rasteriser the hills, the firs and the sky behind the walls.
 	SceneDraft land{"landscape"};
+	land.zone = "outside";
 	SceneRun snow = Run("tex_snow.tga");
 	const Noise noise(77, 64);
 	const float x0 = -1600.0f, x1 = 2300.0f, y0 = kDepth + kWallThickness, y1 = 2500.0f;
@@ -457,8 +479,9 @@ void Outside(RoomLayout& layout)
 
 	// Distant silhouettes: cut-out cards of firs standing on the hills.
 	SceneDraft far{"farfirs"};
-	far.mode = LightmapMode::Constant;
-	far.constant = 0.7f;
+	far.zone = "outside";
+	// Their shade is painted into the texture: a flat lightmap would cost a second pass for nothing.
+	far.mode = LightmapMode::None;
 	SceneRun cards = Run("tex_farfirs.tga");
 	cards.twoSided = true;
 	for (int row = 0; row < 3; ++row)
@@ -476,9 +499,9 @@ void Outside(RoomLayout& layout)
 	far.runs = {cards};
 	layout.objects.push_back(far);
 
-	SceneDraft sky{"sky"};
-	sky.mode = LightmapMode::Constant;
-	sky.constant = 1.0f;
+	SceneDraft sky{"outside"};
+	sky.zone = "Scene Root";
+	sky.mode = LightmapMode::None;
 	SceneRun dome = Run("tex_sky.tga");
 	FittedGrid(dome.mesh, {-2600.0f, 2600.0f, -200.0f}, {1.0f, 0.0f, 0.0f}, {0.0f, 0.0f, 1.0f}, 6000.0f,
 	           2200.0f, 24, 10);

@@ -10,9 +10,8 @@
 // How an object of the room gets its lightmap.
 enum class LightmapMode
 {
-	Baked,    // lit by the baker
-	Constant, // one flat value (the sky, distant silhouettes)
-	None      // no lightmap: glass and additive glows
+	Baked, // lit by the baker
+	None   // no lightmap: glass, additive glows and the outside, whose shade is in its textures
 };
 
 struct SceneRun
@@ -27,10 +26,10 @@ struct SceneDraft
 	explicit SceneDraft(std::string objectName) : name(std::move(objectName)) {}
 
 	std::string name;
+	std::string zone = "room"; // the zone it stands in; "Scene Root" for a zone itself
 	std::vector<SceneRun> runs;
 	LightmapMode mode = LightmapMode::Baked;
 	float texelsPerUnit = 0.33f;
-	float constant = 1.0f;
 };
 
 struct Placement
@@ -52,6 +51,7 @@ struct RoomLayout
 	std::vector<SceneDraft> objects;
 	std::vector<Placement> placements;
 	std::vector<BssAnchor> emitters;
+	std::vector<BssPortal> portals; // the windows, from the room to the outside
 	Vec3 firePosition;
 	Bounds roomBox;                // the zone "room"
 	std::vector<Bounds> furniture; // where no camera may stand

@@ -365,7 +365,8 @@ Image FarFirs(uint32_t seed)
 			             if (up < tree.y && std::fabs(x - tree.x) < half * jag)
 			             {
 				             const float snow = std::fabs(std::sin(up * 0.35f)) > 0.8f ? 0.5f : 0.0f;
-				             return Mix(Hex(0x16261e), Hex(0xd0dcec), snow);
+				             // Seven tenths of the needles' and the snow's colours: their shade at that distance.
+				             return Mix(Hex(0x0f1b15), Hex(0x919aa5), snow);
 			             }
 		             }
 		             return Color{0.0f, 0.0f, 0.0f, 0.0f};
