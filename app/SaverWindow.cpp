@@ -11,6 +11,7 @@
 #include <GL/glu.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 
 namespace
@@ -52,6 +53,19 @@ bool InitVideo()
 		s_quitMessageEvent = SDL_RegisterEvents(1);
 	}
 	return true;
+}
+
+// Started from a terminal or a session without a display, the saver ends at once; the person
+// who started it learns why.
+bool InitVideoForWindow()
+{
+	if (InitVideo())
+	{
+		return true;
+	}
+	std::fprintf(stderr, "glimmerhearth: the saver needs a display, and none could be opened: %s\n",
+	             SDL_GetError());
+	return false;
 }
 
 // The pixel format asked for is colour bits, depth bits of the same number, and 32 stencil
@@ -115,7 +129,7 @@ bool DesktopSize(int& width, int& height)
 
 SDL_Window* CreateSaverWindow(const char* title, int width, int height)
 {
-	if (!InitVideo())
+	if (!InitVideoForWindow())
 	{
 		return nullptr;
 	}
@@ -138,7 +152,7 @@ SDL_Window* CreateSaverWindow(const char* title, int width, int height)
 
 SDL_Window* CreateHostedSaverWindow(const char* title)
 {
-	if (!InitVideo())
+	if (!InitVideoForWindow())
 	{
 		return nullptr;
 	}

@@ -179,6 +179,7 @@ bool CreateFolders(const std::filesystem::path& folder)
 	struct stat info = {};
 	if (stat(folder.c_str(), &info) == 0)
 	{
+		errno = S_ISDIR(info.st_mode) ? 0 : ENOTDIR;
 		return S_ISDIR(info.st_mode);
 	}
 	if (!CreateFolders(folder.parent_path()))
@@ -254,7 +255,9 @@ RegistryFile::LoadResult RegistryFile::Load(const std::filesystem::path& path)
 	const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
 	if (fd < 0)
 	{
-		return errno == ENOENT ? LoadResult::Missing : LoadResult::Unreadable;
+		// A file standing where a folder of the path should be means there is no registry file
+		// either; the save then says what is in the way.
+		return (errno == ENOENT || errno == ENOTDIR) ? LoadResult::Missing : LoadResult::Unreadable;
 	}
 	std::string text;
 	const bool read = ReadAtMost(fd, kMaxFileSize, text);
@@ -287,7 +290,10 @@ bool RegistryFile::Save(const std::filesystem::path& path) const
 	written = close(fd) == 0 && written;
 	if (!written || std::rename(temporary.c_str(), path.c_str()) != 0)
 	{
+		// The caller reports why; the clean-up must not change the reason.
+		const int reason = errno;
 		unlink(temporary.c_str());
+		errno = reason;
 		return false;
 	}
 	SyncFolder(folder);
