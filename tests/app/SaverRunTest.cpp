@@ -14,6 +14,7 @@
 #include <chrono>
 #include <cmath>
 #include <csignal>
+#include <cstdlib>
 #include <fstream>
 #include <functional>
 #include <iterator>
@@ -257,6 +258,24 @@ TEST(SaverRun, TerminateSignalRunsTheFullShutdown)
 	EXPECT_LT(maxFps, minFps);
 	EXPECT_LT(minFps, fps);
 }
+// How many pixels of two pictures of one size differ by more than `tolerance` in some channel.
+int PixelsApart(const RgbImage& a, const RgbImage& b, int tolerance)
+{
+	int apart = 0;
+	for (size_t pixel = 0; pixel + 2 < a.rgb.size() && pixel + 2 < b.rgb.size(); pixel += 3)
+	{
+		for (size_t channel = pixel; channel < pixel + 3; ++channel)
+		{
+			if (std::abs(a.rgb[channel] - b.rgb[channel]) > tolerance)
+			{
+				++apart;
+				break;
+			}
+		}
+	}
+	return apart;
+}
+
 // A driver may lack vertex-buffer objects or occlusion queries (Mesa can take them away): the
 // saver still starts, and both vertex sources draw the very same room.
 TEST(SaverRun, DriversWithoutBuffersOrQueriesDrawTheRoom)
@@ -279,7 +298,13 @@ TEST(SaverRun, DriversWithoutBuffersOrQueriesDrawTheRoom)
 	const RgbImage noQueries = shoot("no-queries", "-GL_ARB_occlusion_query");
 	ASSERT_EQ(full.width, 320);
 	EXPECT_EQ(noBuffers.rgb, full.rgb);
+	// The two tests do not skip the same placed models. Queries skip a model whose box is hidden
+	// (a candle behind the tree's branches) and answer one frame late as it comes into view; the
+	// plain test draws it unseen. A skipped model hands no anchors to the particle system, so
+	// its flame particles differ in age afterwards, for as long as they live. Over these 40
+	// frames that leaves a single pixel a few levels apart; one missing candle flame alone moves
+	// about a hundred pixels by far more.
 	ASSERT_EQ(noQueries.width, 320);
-	EXPECT_GT(*std::max_element(noQueries.rgb.begin(), noQueries.rgb.end()), 64);
+	EXPECT_LE(PixelsApart(noQueries, full, 8), 4);
 }
 } // namespace
