@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 
 namespace
@@ -232,6 +233,25 @@ bool ReadAtMost(int fd, size_t limit, std::string& text)
 	return true;
 }
 
+// A save killed before its rename leaves its temporary file behind. One that has not changed
+// for a minute belongs to no save still running (a save takes milliseconds), so it goes.
+void RemoveAbandonedTemporaries(const std::filesystem::path& folder, const std::string& prefix)
+{
+	constexpr auto kAbandonedAfter = std::chrono::minutes(1);
+	std::error_code error;
+	const auto now = std::filesystem::file_time_type::clock::now();
+	for (const auto& entry : std::filesystem::directory_iterator(folder, error))
+	{
+		const std::string name = entry.path().filename().string();
+		const bool temporary = name.size() == prefix.size() + 6 && name.starts_with(prefix);
+		const auto modified = entry.last_write_time(error);
+		if (temporary && !error && entry.is_regular_file(error) && now - modified > kAbandonedAfter)
+		{
+			std::filesystem::remove(entry.path(), error);
+		}
+	}
+}
+
 // The rename is only durable once the folder holding the name is on disk too.
 void SyncFolder(const std::filesystem::path& folder)
 {
@@ -280,7 +300,9 @@ bool RegistryFile::Save(const std::filesystem::path& path) const
 	{
 		return false;
 	}
-	std::string temporary = (folder / ("." + path.filename().string() + ".XXXXXX")).string();
+	const std::string prefix = "." + path.filename().string() + ".";
+	RemoveAbandonedTemporaries(folder.empty() ? "." : folder, prefix);
+	std::string temporary = (folder / (prefix + "XXXXXX")).string();
 	const int fd = mkostemp(temporary.data(), O_CLOEXEC);
 	if (fd < 0)
 	{

@@ -12,10 +12,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <fstream>
 #include <random>
 #include <thread>
+#include <vector>
 
 namespace
 {
@@ -232,5 +234,23 @@ TEST(SettingsFault, SaveKilledAtAnyMomentLeavesTheOldOrTheNewFile)
 		const std::string text = home.Read();
 		ASSERT_TRUE(text == firstText || text == secondText) << "after kill " << kill << ":\n" << text;
 	}
+
+	// The killed saves left their temporary files; once those are a minute old, the next save
+	// clears them away, and nothing else in the folder.
+	const std::filesystem::path folder = home.File().parent_path();
+	std::ofstream(folder / ".registry.reg.notes") << "kept";
+	for (const auto& entry : std::filesystem::directory_iterator(folder))
+	{
+		std::filesystem::last_write_time(entry.path(), std::filesystem::file_time_type::clock::now() -
+		                                                   std::chrono::minutes(2));
+	}
+	ASSERT_TRUE(first.Save());
+	std::vector<std::string> left;
+	for (const auto& entry : std::filesystem::directory_iterator(folder))
+	{
+		left.push_back(entry.path().filename().string());
+	}
+	std::sort(left.begin(), left.end());
+	EXPECT_EQ(left, (std::vector<std::string>{".registry.reg.notes", "registry.reg"}));
 }
 } // namespace
