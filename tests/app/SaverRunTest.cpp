@@ -4,6 +4,7 @@
 #include "tests/support/Files.h"
 #include "tests/support/Picture.h"
 #include "tests/support/Process.h"
+#include "tests/support/ScreenRamp.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/Xvfb.h"
 
@@ -19,10 +20,6 @@
 #include <thread>
 #include <tuple>
 #include <vector>
-
-// Xlib's macros (None, Bool) clash with GoogleTest's names, so it comes last.
-#include <X11/Xlib.h>
-#include <X11/extensions/Xrandr.h>
 
 namespace
 {
@@ -186,50 +183,6 @@ TEST(SaverRun, LogShowsEveryStepInOrder)
 	// The driver strings are the machine's own, not empty.
 	EXPECT_EQ(log.find("Vendor: \r\n"), std::string::npos) << log;
 }
-
-// A ramp on the screen's first CRTC, read or written through a connection of the test's own.
-// Xvfb keeps a ramp only while some client stays connected, so the test holds one open.
-class ScreenRamp
-{
-public:
-	explicit ScreenRamp(const std::string& display) : connection(XOpenDisplay(display.c_str()))
-	{
-		resources = XRRGetScreenResourcesCurrent(connection, DefaultRootWindow(connection));
-	}
-	~ScreenRamp()
-	{
-		XRRFreeScreenResources(resources);
-		XCloseDisplay(connection);
-	}
-
-	std::vector<uint16_t> Read() const
-	{
-		XRRCrtcGamma* gamma = XRRGetCrtcGamma(connection, resources->crtcs[0]);
-		std::vector<uint16_t> ramp(gamma->red, gamma->red + gamma->size);
-		ramp.insert(ramp.end(), gamma->green, gamma->green + gamma->size);
-		ramp.insert(ramp.end(), gamma->blue, gamma->blue + gamma->size);
-		XRRFreeGamma(gamma);
-		return ramp;
-	}
-
-	void WritePower(double exponent) const
-	{
-		const int size = XRRGetCrtcGammaSize(connection, resources->crtcs[0]);
-		XRRCrtcGamma* gamma = XRRAllocGamma(size);
-		for (int i = 0; i < size; ++i)
-		{
-			const auto v = static_cast<uint16_t>(std::min(65535.0, std::pow(i / 256.0, exponent) * 65536.0));
-			gamma->red[i] = gamma->green[i] = gamma->blue[i] = v;
-		}
-		XRRSetCrtcGamma(connection, resources->crtcs[0], gamma);
-		XRRFreeGamma(gamma);
-		XSync(connection, False);
-	}
-
-private:
-	Display* connection;
-	XRRScreenResources* resources = nullptr;
-};
 
 // The saver is running and has set the gamma of the default setting: the linear ramp i x 256.
 bool SaverRampIsUp(const ScreenRamp& screen)

@@ -1,0 +1,63 @@
+#include "tests/support/ScreenRamp.h"
+
+#include <X11/Xlib.h>
+#include <X11/extensions/Xrandr.h>
+
+#include <algorithm>
+#include <cmath>
+
+ScreenRamp::ScreenRamp(const std::string& display) : connection(XOpenDisplay(display.c_str()))
+{
+	if (connection != nullptr)
+	{
+		resources = XRRGetScreenResourcesCurrent(connection, DefaultRootWindow(connection));
+	}
+}
+
+ScreenRamp::~ScreenRamp()
+{
+	if (resources != nullptr)
+	{
+		XRRFreeScreenResources(resources);
+	}
+	if (connection != nullptr)
+	{
+		XCloseDisplay(connection);
+	}
+}
+
+std::vector<uint16_t> ScreenRamp::Read() const
+{
+	if (resources == nullptr || resources->ncrtc < 1)
+	{
+		return {};
+	}
+	XRRCrtcGamma* gamma = XRRGetCrtcGamma(connection, resources->crtcs[0]);
+	if (gamma == nullptr)
+	{
+		return {};
+	}
+	std::vector<uint16_t> ramp(gamma->red, gamma->red + gamma->size);
+	ramp.insert(ramp.end(), gamma->green, gamma->green + gamma->size);
+	ramp.insert(ramp.end(), gamma->blue, gamma->blue + gamma->size);
+	XRRFreeGamma(gamma);
+	return ramp;
+}
+
+void ScreenRamp::WritePower(double exponent) const
+{
+	if (resources == nullptr || resources->ncrtc < 1)
+	{
+		return;
+	}
+	const int size = XRRGetCrtcGammaSize(connection, resources->crtcs[0]);
+	XRRCrtcGamma* gamma = XRRAllocGamma(size);
+	for (int i = 0; i < size; ++i)
+	{
+		const auto v = static_cast<uint16_t>(std::min(65535.0, std::pow(i / 256.0, exponent) * 65536.0));
+		gamma->red[i] = gamma->green[i] = gamma->blue[i] = v;
+	}
+	XRRSetCrtcGamma(connection, resources->crtcs[0], gamma);
+	XRRFreeGamma(gamma);
+	XSync(connection, False);
+}
