@@ -6,6 +6,7 @@
 #include "app/HostWindow.h"
 #include "app/Platform.h"
 #include "app/RunMode.h"
+#include "render/GlErrorReport.h"
 
 #include <GL/glew.h>
 #include <GL/glu.h>
@@ -111,6 +112,8 @@ void SetupPixelFormat(int colorBits, int depthBits, int stencilBits)
 	// driver without occlusion queries stops at 1.4).
 	SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 1);
 	SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
+	// A debug context describes each GL error to the report; only asked for when it is on.
+	SDL_GL_SetAttribute(SDL_GL_CONTEXT_FLAGS, GlErrorReport::Requested() ? SDL_GL_CONTEXT_DEBUG_FLAG : 0);
 }
 
 bool DesktopSize(int& width, int& height)
@@ -288,6 +291,7 @@ void SwapSaverBuffers()
 		SetRunMode(RunMode::Quit);
 		return;
 	}
+	g_glErrors.CheckFrame();
 	SDL_GL_SwapWindow(g_app.window);
 }
 

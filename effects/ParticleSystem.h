@@ -118,6 +118,8 @@ public:
 	void SetCameraVectors(const Vec3& right, const Vec3& up);
 
 	int32_t VerticesWritten() const { return verticesWritten; }
+	// The particles still alive after the last step, over every burst.
+	int32_t LiveParticles() const;
 	float Accumulator() const { return accumulator; }
 	const std::vector<SpriteGroup>& Groups() const { return groups; }
 	std::span<const ParticleVertex> Vertices() const
