@@ -33,7 +33,9 @@ struct SceneDraft
 	float constant = 1.0f;
 };
 
-struct Placement
+// Named apart from the engine's Placement: the tests link the room kit and the engine together,
+// and two classes of one name would share (and break) each other's std::vector code.
+struct ModelPlacement
 {
 	std::string model;
 	Vec3 position;
@@ -50,7 +52,7 @@ struct BakeLight
 struct RoomLayout
 {
 	std::vector<SceneDraft> objects;
-	std::vector<Placement> placements;
+	std::vector<ModelPlacement> placements;
 	std::vector<BssAnchor> emitters;
 	Vec3 firePosition;
 	Bounds roomBox;                // the zone "room"
