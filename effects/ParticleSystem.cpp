@@ -106,7 +106,7 @@ void ParticleSystem::SetCameraVectors(const Vec3& right, const Vec3& up)
 // nearly full (at most 20,000 live particles).
 void ParticleSystem::Emit(const EmitPoint& point)
 {
-	if (accumulator != 0.0f || verticesWritten >= kEmissionVertexCap)
+	if (!enabled || accumulator != 0.0f || verticesWritten >= kEmissionVertexCap)
 	{
 		return;
 	}
