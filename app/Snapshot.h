@@ -4,6 +4,7 @@
 #include "app/Platform.h"
 #include "render/Math.h"
 
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -21,7 +22,8 @@ class Camera;
 //   --at "YYYY-MM-DD HH:MM:SS"  the local time the saver sees (2026-12-24 21:30:00)
 //   --seed N             the random seed (1)
 //   --step S             frame step in units (1; 55 units are one second)
-//   --report             also print the frame rate of the frames after the fade-in to standard output
+//   --report             also print the frame rate of the frames after the fade-in, and the processor
+//                        time they took, to standard output
 //   --camera X,Y,Z,YAW,PITCH,FOV  a fixed view instead of the flights: the eye in room units (z up),
 //                        the heading in degrees about z from +x, the tilt upwards in degrees and
 //                        the vertical field of view in degrees
@@ -73,6 +75,7 @@ private:
 	int framesDrawn = 0;
 	int steadyFrom = 0;
 	uint64_t steadyStartCounter = 0;
+	std::clock_t steadyStartCpu = 0;
 };
 
 extern Snapshot g_snapshot;
