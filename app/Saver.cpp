@@ -155,6 +155,7 @@ void RunSaver()
 	g_logFile.WriteLine("Window is create");
 	RunLoadSequence(window, g_app);
 	g_logFile.WriteLine("OpenGL initialized");
+	g_snapshot.OnSceneLoaded();
 	// Snapshots render frames for people and tests to look at, and a preview inside another
 	// program's window is no place for music either.
 	if (!g_snapshot.Active() && g_host.Target() != HostTarget::WindowId)

@@ -119,7 +119,7 @@ int32_t ParticleSystem::LiveParticles() const
 // nearly full (at most 20,000 live particles).
 void ParticleSystem::Emit(const EmitPoint& point)
 {
-	if (accumulator != 0.0f || verticesWritten >= kEmissionVertexCap)
+	if (!enabled || accumulator != 0.0f || verticesWritten >= kEmissionVertexCap)
 	{
 		return;
 	}

@@ -4,7 +4,9 @@
 #include "app/CommandLine.h"
 #include "app/HostOptions.h"
 #include "app/Snapshot.h"
+#include "effects/Camera.h"
 
+#include <cmath>
 #include <cstdint>
 #include <sstream>
 #include <string>
@@ -18,6 +20,20 @@ void Check(bool condition)
 	{
 		__builtin_trap();
 	}
+}
+
+bool Finite(const Vec3& v)
+{
+	return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
+}
+
+// A view that was taken is finite, with a usable field of view.
+void CheckSnapshotView(const Snapshot& snapshot)
+{
+	Camera camera;
+	snapshot.PlaceCamera(camera);
+	Check(Finite(camera.position) && Finite(camera.direction) && Finite(camera.up));
+	Check(camera.fovDegrees > 0.0f && camera.fovDegrees < 180.0f);
 }
 
 void CheckRunMode(RunMode mode)
@@ -44,6 +60,7 @@ void TakeProgramOptions(const std::string& text)
 	{
 		return;
 	}
+	CheckSnapshotView(snapshot);
 	HostOptions options;
 	const bool taken = options.TakeOptions(arguments, error);
 	Check(arguments.size() <= given && (taken || !error.empty()));
