@@ -9,6 +9,7 @@
 #include <X11/Xlib.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <thread>
 
@@ -19,6 +20,16 @@ namespace
 int EndOnLostDisplay(Display*)
 {
 	std::exit(0);
+}
+
+Display* OpenPreviewDisplay()
+{
+	Display* display = XOpenDisplay(nullptr);
+	if (display == nullptr)
+	{
+		std::fprintf(stderr, "glimmerhearth: the preview needs a display, and none could be opened.\n");
+	}
+	return display;
 }
 
 // The picture of the preview is linked in as a bitmap resource.
@@ -50,7 +61,7 @@ void RunPreviewLoop(Display* display, PreviewWindow& preview)
 void RunPreview()
 {
 	g_logFile.WriteLine("", g_parentWindowHandle);
-	Display* display = g_parentWindowHandle != 0 ? XOpenDisplay(nullptr) : nullptr;
+	Display* display = g_parentWindowHandle != 0 ? OpenPreviewDisplay() : nullptr;
 	PreviewWindow preview;
 	DecodedImage picture;
 	bool created = false;

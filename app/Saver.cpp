@@ -9,7 +9,9 @@
 #include "app/Snapshot.h"
 #include "audio/Music.h"
 #include "effects/FrameComposer.h"
+#include "effects/ParticleSystem.h"
 #include "overlay/ClockOverlay.h"
+#include "render/GlErrorReport.h"
 #include "render/LoadingScreen.h"
 #include "render/TextureManager.h"
 #include "scene/Scene.h"
@@ -23,6 +25,9 @@ namespace
 constexpr char kWindowTitle[] = "Glimmerhearth";
 constexpr int kOwnWindowWidth = 800;
 constexpr int kOwnWindowHeight = 600;
+// With the GL error report on, a status line this often tells whoever watches a long run how
+// the saver fares.
+constexpr uint32_t kStatusIntervalMs = 5000;
 
 void ChooseDisplay()
 {
@@ -69,6 +74,20 @@ void ReadLocalTime()
 	g_app.localTime = g_snapshot.Active() ? g_snapshot.Time() : Sys_LocalTime();
 }
 
+void ReportStatus(int64_t frames, uint32_t& lastStatusMs)
+{
+	const uint32_t now = Sys_Milliseconds();
+	if (!g_glErrors.Active() || now - lastStatusMs < kStatusIntervalMs)
+	{
+		return;
+	}
+	lastStatusMs = now;
+	WriteDebugLine("Status: frames " + std::to_string(frames) + " particles " +
+	               std::to_string(g_particles.LiveParticles()) + " vertices " +
+	               std::to_string(g_particles.VerticesWritten()) + " GL errors " +
+	               std::to_string(g_glErrors.ErrorCount()));
+}
+
 void ShutDown()
 {
 	StopSaverMusic();
@@ -81,6 +100,7 @@ void ShutDown()
 	g_logFile.WriteLine("Max fps: ", clock.maxFps);
 	g_logFile.WriteLine("Min fps: ", clock.minFps);
 	g_logFile.WriteLine("Fps: ", (clock.maxFps + clock.minFps) * 0.5f);
+	g_glErrors.Stop();
 	g_logFile.Close();
 	ReleaseSaverWindow();
 	DestroySaverWindow();
@@ -135,6 +155,7 @@ void RunSaver()
 	g_logFile.WriteLine("Window is create");
 	RunLoadSequence(window, g_app);
 	g_logFile.WriteLine("OpenGL initialized");
+	g_snapshot.OnSceneLoaded();
 	// Snapshots render frames for people and tests to look at, and a preview inside another
 	// program's window is no place for music either.
 	if (!g_snapshot.Active() && g_host.Target() != HostTarget::WindowId)
@@ -147,6 +168,8 @@ void RunSaver()
 void RunMainLoop()
 {
 	g_app.clock.Start();
+	int64_t frames = 0;
+	uint32_t lastStatusMs = Sys_Milliseconds();
 	while (GetRunMode() == RunMode::Saver)
 	{
 		// A waiting event takes the whole turn; only a turn without one draws a frame.
@@ -165,6 +188,7 @@ void RunMainLoop()
 		g_clockOverlay.UpdateCountdown(g_app.localTime);
 		FrameComposer::RenderFrame(g_app);
 		PollFrameInput();
+		ReportStatus(++frames, lastStatusMs);
 	}
 	ShutDown();
 }

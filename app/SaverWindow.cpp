@@ -6,11 +6,13 @@
 #include "app/HostWindow.h"
 #include "app/Platform.h"
 #include "app/RunMode.h"
+#include "render/GlErrorReport.h"
 
 #include <GL/glew.h>
 #include <GL/glu.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 
 namespace
@@ -52,6 +54,19 @@ bool InitVideo()
 		s_quitMessageEvent = SDL_RegisterEvents(1);
 	}
 	return true;
+}
+
+// Started from a terminal or a session without a display, the saver ends at once; the person
+// who started it learns why.
+bool InitVideoForWindow()
+{
+	if (InitVideo())
+	{
+		return true;
+	}
+	std::fprintf(stderr, "glimmerhearth: the saver needs a display, and none could be opened: %s\n",
+	             SDL_GetError());
+	return false;
 }
 
 // The pixel format asked for is colour bits, depth bits of the same number, and 32 stencil
@@ -97,6 +112,8 @@ void SetupPixelFormat(int colorBits, int depthBits, int stencilBits)
 	// driver without occlusion queries stops at 1.4).
 	SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 1);
 	SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
+	// A debug context describes each GL error to the report; only asked for when it is on.
+	SDL_GL_SetAttribute(SDL_GL_CONTEXT_FLAGS, GlErrorReport::Requested() ? SDL_GL_CONTEXT_DEBUG_FLAG : 0);
 }
 
 bool DesktopSize(int& width, int& height)
@@ -115,7 +132,7 @@ bool DesktopSize(int& width, int& height)
 
 SDL_Window* CreateSaverWindow(const char* title, int width, int height)
 {
-	if (!InitVideo())
+	if (!InitVideoForWindow())
 	{
 		return nullptr;
 	}
@@ -138,7 +155,7 @@ SDL_Window* CreateSaverWindow(const char* title, int width, int height)
 
 SDL_Window* CreateHostedSaverWindow(const char* title)
 {
-	if (!InitVideo())
+	if (!InitVideoForWindow())
 	{
 		return nullptr;
 	}
@@ -274,6 +291,7 @@ void SwapSaverBuffers()
 		SetRunMode(RunMode::Quit);
 		return;
 	}
+	g_glErrors.CheckFrame();
 	SDL_GL_SwapWindow(g_app.window);
 }
 

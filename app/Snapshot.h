@@ -2,11 +2,14 @@
 
 #include "app/FrameClock.h"
 #include "app/Platform.h"
+#include "render/Math.h"
 
+#include <ctime>
 #include <string>
 #include <vector>
 
 struct AppContext;
+class Camera;
 
 // Runs the saver in a window of a given size with a fixed frame step, a fixed local time and a
 // fixed random seed, and writes one of its frames as a PNG picture. The frames are the saver's
@@ -19,7 +22,12 @@ struct AppContext;
 //   --at "YYYY-MM-DD HH:MM:SS"  the local time the saver sees (2026-12-24 21:30:00)
 //   --seed N             the random seed (1)
 //   --step S             frame step in units (1; 55 units are one second)
-//   --report             also print the frame rate of the frames after the fade-in to standard output
+//   --report             also print the frame rate of the frames after the fade-in, and the processor
+//                        time they took, to standard output
+//   --camera X,Y,Z,YAW,PITCH,FOV  a fixed view instead of the flights: the eye in room units (z up),
+//                        the heading in degrees about z from +x, the tilt upwards in degrees and
+//                        the vertical field of view in degrees
+//   --no-effects         leave out the particles, the fire and the glow layers, to measure their cost
 class Snapshot
 {
 public:
@@ -33,6 +41,12 @@ public:
 	unsigned Seed() const { return seed; }
 	const LocalTime& Time() const { return time; }
 	FrameTimeSource& TimeSource() { return fixedTime; }
+	bool Effects() const { return effects; }
+
+	// Once the room has loaded: leaves out the effects when asked to.
+	void OnSceneLoaded() const;
+	// After each camera step: the fixed view, when one was given, replaces the flight's.
+	void PlaceCamera(Camera& camera) const;
 
 	// Called right before each buffer swap, while the frame is still in the back buffer.
 	void OnLoadingScreenDrawn(AppContext& app);
@@ -41,6 +55,7 @@ public:
 private:
 	void Capture(AppContext& app);
 	void ReportFrameRate() const;
+	bool ParseView(const std::string& text);
 
 	bool active = false;
 	std::string outputPath;
@@ -50,10 +65,17 @@ private:
 	LocalTime time{2026, 12, 4, 24, 21, 30, 0, 0};
 	unsigned seed = 1;
 	bool report = false;
+	bool effects = true;
+	bool fixedView = false;
+	Vec3 viewPosition;
+	Vec3 viewDirection;
+	Vec3 viewUp;
+	float viewFovDegrees = 0.0f;
 	FixedStepTimeSource fixedTime{1.0f};
 	int framesDrawn = 0;
 	int steadyFrom = 0;
 	uint64_t steadyStartCounter = 0;
+	std::clock_t steadyStartCpu = 0;
 };
 
 extern Snapshot g_snapshot;

@@ -10,9 +10,10 @@ void StartSaverMusic(void* window)
 	{
 		return;
 	}
-	// The module decodes the whole file while loading it; the blob is simply kept to the end of
-	// the run, as the saver keeps the rest of its content.
-	g_audio.StartMusic(window, g_mediaStore.Find("Music/music.ogg"), g_settings.soundVolume);
+	// The module decodes the whole file while loading it, so the packed file is let go at once.
+	MediaBlob music = g_mediaStore.Find("Music/music.ogg");
+	g_audio.StartMusic(window, music, g_settings.soundVolume);
+	MediaBlob::Free(music);
 }
 
 void StopSaverMusic()

@@ -118,6 +118,7 @@ void DrawScenePass(AppContext& app)
 	{
 		camera->Update(dt);
 		g_scene.SwitchCameraIfFinished(dt);
+		g_snapshot.PlaceCamera(*g_scene.CurrentCamera());
 		g_scene.CurrentCamera()->Apply();
 		g_particles.SetCameraPosition(g_scene.CurrentCamera()->position);
 	}

@@ -102,11 +102,24 @@ void ParticleSystem::SetCameraVectors(const Vec3& right, const Vec3& up)
 	viewDirection.Normalize();
 }
 
+int32_t ParticleSystem::LiveParticles() const
+{
+	int32_t live = 0;
+	for (const SpriteGroup& group : groups)
+	{
+		for (const ParticleBurst& burst : group.bursts)
+		{
+			live += burst.aliveCount;
+		}
+	}
+	return live;
+}
+
 // Bursts are only spawned on frames whose update will run a step, and not while the array is
 // nearly full (at most 20,000 live particles).
 void ParticleSystem::Emit(const EmitPoint& point)
 {
-	if (accumulator != 0.0f || verticesWritten >= kEmissionVertexCap)
+	if (!enabled || accumulator != 0.0f || verticesWritten >= kEmissionVertexCap)
 	{
 		return;
 	}

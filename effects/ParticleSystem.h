@@ -116,8 +116,12 @@ public:
 	void SetCameraPosition(const Vec3& position) { cameraPosition = position; }
 	// The camera's right and up vectors, as the draw reads them from the model-view matrix.
 	void SetCameraVectors(const Vec3& right, const Vec3& up);
+	// Switched off, nothing is spawned any more: the measurement of the room without its effects.
+	void SetEnabled(bool on) { enabled = on; }
 
 	int32_t VerticesWritten() const { return verticesWritten; }
+	// The particles still alive after the last step, over every burst.
+	int32_t LiveParticles() const;
 	float Accumulator() const { return accumulator; }
 	const std::vector<SpriteGroup>& Groups() const { return groups; }
 	std::span<const ParticleVertex> Vertices() const
@@ -146,6 +150,7 @@ private:
 	Vec3 cameraRight{1.0f, 0.0f, 0.0f};
 	Vec3 cameraUp{0.0f, 1.0f, 0.0f};
 	Vec3 viewDirection{0.0f, 0.0f, -1.0f};
+	bool enabled = true;
 };
 
 extern ParticleSystem g_particles;

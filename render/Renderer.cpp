@@ -3,6 +3,7 @@
 #include "app/AppContext.h"
 #include "app/LogFile.h"
 #include "app/SaverWindow.h"
+#include "render/GlErrorReport.h"
 #include "settings/Settings.h"
 
 #include <GL/glew.h>
@@ -116,6 +117,7 @@ void InitRenderer(SDL_Window* window, AppContext& app)
 	{
 		g_logFile.WriteLine("Glew init failed!");
 	}
+	g_glErrors.StartIfRequested();
 	LogDriver(app);
 	ProbeCapabilities(app, loaderUp);
 	g_logFile.WriteLine("Model manager init");

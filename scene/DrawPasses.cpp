@@ -30,7 +30,13 @@ const GLvoid* VertexOffset(size_t offset)
 	{
 		return reinterpret_cast<const GLvoid*>(offset);
 	}
-	return reinterpret_cast<const uint8_t*>(g_sharedVertices.Vertices().data()) + offset;
+	const std::vector<SharedVertex>& vertices = g_sharedVertices.Vertices();
+	// An empty room has no array to point into (and draws nothing from it).
+	if (vertices.empty())
+	{
+		return nullptr;
+	}
+	return reinterpret_cast<const uint8_t*>(vertices.data()) + offset;
 }
 
 // The array pointers are read from the bound buffer, or from memory when none is bound.

@@ -516,6 +516,30 @@ void Scene::ReleaseObjects()
 	glassList.clear();
 }
 
+void Scene::LeaveOutEffects()
+{
+	for (const std::unique_ptr<SceneObject>& object : objects)
+	{
+		if (object->isAnimated)
+		{
+			object->animated.reset();
+			object->isAnimated = false;
+		}
+		std::erase_if(object->submeshes, [](const SceneSubmesh& submesh) { return submesh.additive; });
+		for (SceneSubmesh& submesh : object->submeshes)
+		{
+			submesh.hasGlow = false;
+		}
+		if (object->model)
+		{
+			for (ModelMesh& mesh : object->model->meshes)
+			{
+				mesh.material.hasGlow = false;
+			}
+		}
+	}
+}
+
 bool BoxStrictlyContains(const Vec3& min, const Vec3& max, const Vec3& p)
 {
 	return min.x < p.x && p.x < max.x && min.y < p.y && p.y < max.y && min.z < p.z && p.z < max.z;

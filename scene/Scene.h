@@ -123,6 +123,9 @@ public:
 	void ReleaseObjects();
 	// The model cache and the shared vertices; instances must be gone first.
 	void ReleaseModels();
+	// For measuring what the effects cost: the fire, the additive glows and the glow layers of
+	// the room and its models are dropped, the rest of the room stays as it was.
+	void LeaveOutEffects();
 
 	// Camera choice: a shuffle bag that shows every flight once per cycle.
 	void PickFirstCamera();

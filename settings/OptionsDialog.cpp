@@ -1,6 +1,7 @@
 #include "settings/OptionsDialog.h"
 
 #include "app/Entry.h"
+#include "app/Platform.h"
 #include "app/RunMode.h"
 #include "render/ImageDecoders.h"
 #include "resources/Resources.h"
@@ -601,7 +602,12 @@ void OptionsDialog::OnRestoreDefaults(GtkWidget*, OptionsDialog* dialog)
 void OptionsDialog::OnOk(GtkWidget*, OptionsDialog* dialog)
 {
 	dialog->ControlsToSettings(g_settings);
-	g_settings.Save();
+	// The dialog still closes; a person who pressed OK must not be left believing the choices
+	// were kept.
+	if (!g_settings.Save())
+	{
+		Sys_MessageBox("Error", "The settings could not be saved.");
+	}
 	SetRunMode(RunMode::Quit);
 }
 

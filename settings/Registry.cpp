@@ -5,8 +5,10 @@
 #include <pwd.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace
 {
@@ -39,6 +41,12 @@ std::filesystem::path HomeFolder()
 
 // A registry file kept elsewhere through a symbolic link (a dotfiles folder) stays there: the
 // new file replaces the link's target, not the link.
+// "<path> cannot be written: Permission denied", from the errno of the step that failed.
+std::string Failure(const std::filesystem::path& path, const char* what)
+{
+	return path.string() + " " + what + ": " + std::strerror(errno);
+}
+
 std::filesystem::path FollowLinks(const std::filesystem::path& path)
 {
 	std::error_code error;
@@ -86,27 +94,31 @@ int32_t ReadRegistryDword(const std::string& valueName)
 void WriteRegistryDword(const std::string& valueName, int32_t value)
 {
 	const RegistryDword single[] = {{valueName.c_str(), value}};
-	WriteRegistryDwords(single);
+	std::string ignored;
+	WriteRegistryDwords(single, ignored);
 }
 
-void WriteRegistryDwords(std::span<const RegistryDword> values)
+bool WriteRegistryDwords(std::span<const RegistryDword> values, std::string& failure)
 {
 	const std::filesystem::path path = RegistryFilePath();
 	if (path.empty())
 	{
-		return;
+		failure = "there is no home folder to keep them in (HOME and XDG_CONFIG_HOME name none)";
+		return false;
 	}
 	const std::filesystem::path target = FollowLinks(path);
 	RegistryFile file;
 	switch (file.Load(target))
 	{
 	case RegistryFile::LoadResult::Unreadable:
-		return;
+		failure = Failure(target, "cannot be read");
+		return false;
 	case RegistryFile::LoadResult::Corrupt:
 		// The user may want it back; the new file starts empty.
 		if (std::rename(target.c_str(), (target.string() + ".corrupt").c_str()) != 0)
 		{
-			return;
+			failure = Failure(target, "cannot be set aside as damaged");
+			return false;
 		}
 		break;
 	case RegistryFile::LoadResult::Parsed:
@@ -117,5 +129,10 @@ void WriteRegistryDwords(std::span<const RegistryDword> values)
 	{
 		file.WriteDword(kRegistryKey, value.name, static_cast<uint32_t>(value.value));
 	}
-	file.Save(target);
+	if (!file.Save(target))
+	{
+		failure = Failure(target, "cannot be written");
+		return false;
+	}
+	return true;
 }

@@ -30,5 +30,6 @@ struct RegistryDword
 // Failures are ignored: the file then stays as it was. A file that cannot be parsed is kept as
 // "registry.reg.corrupt" and a new one started; a file that cannot be read is never replaced.
 void WriteRegistryDword(const std::string& valueName, int32_t value);
-// Several values in one replacement of the file: all of them are stored, or none.
-void WriteRegistryDwords(std::span<const RegistryDword> values);
+// Several values in one replacement of the file: all of them are stored, or none. False when
+// none were; `failure` then says why, in words fit for a message.
+bool WriteRegistryDwords(std::span<const RegistryDword> values, std::string& failure);

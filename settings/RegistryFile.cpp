@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 
 namespace
@@ -179,6 +180,7 @@ bool CreateFolders(const std::filesystem::path& folder)
 	struct stat info = {};
 	if (stat(folder.c_str(), &info) == 0)
 	{
+		errno = S_ISDIR(info.st_mode) ? 0 : ENOTDIR;
 		return S_ISDIR(info.st_mode);
 	}
 	if (!CreateFolders(folder.parent_path()))
@@ -231,6 +233,25 @@ bool ReadAtMost(int fd, size_t limit, std::string& text)
 	return true;
 }
 
+// A save killed before its rename leaves its temporary file behind. One that has not changed
+// for a minute belongs to no save still running (a save takes milliseconds), so it goes.
+void RemoveAbandonedTemporaries(const std::filesystem::path& folder, const std::string& prefix)
+{
+	constexpr auto kAbandonedAfter = std::chrono::minutes(1);
+	std::error_code error;
+	const auto now = std::filesystem::file_time_type::clock::now();
+	for (const auto& entry : std::filesystem::directory_iterator(folder, error))
+	{
+		const std::string name = entry.path().filename().string();
+		const bool temporary = name.size() == prefix.size() + 6 && name.starts_with(prefix);
+		const auto modified = entry.last_write_time(error);
+		if (temporary && !error && entry.is_regular_file(error) && now - modified > kAbandonedAfter)
+		{
+			std::filesystem::remove(entry.path(), error);
+		}
+	}
+}
+
 // The rename is only durable once the folder holding the name is on disk too.
 void SyncFolder(const std::filesystem::path& folder)
 {
@@ -254,7 +275,9 @@ RegistryFile::LoadResult RegistryFile::Load(const std::filesystem::path& path)
 	const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
 	if (fd < 0)
 	{
-		return errno == ENOENT ? LoadResult::Missing : LoadResult::Unreadable;
+		// A file standing where a folder of the path should be means there is no registry file
+		// either; the save then says what is in the way.
+		return (errno == ENOENT || errno == ENOTDIR) ? LoadResult::Missing : LoadResult::Unreadable;
 	}
 	std::string text;
 	const bool read = ReadAtMost(fd, kMaxFileSize, text);
@@ -277,7 +300,9 @@ bool RegistryFile::Save(const std::filesystem::path& path) const
 	{
 		return false;
 	}
-	std::string temporary = (folder / ("." + path.filename().string() + ".XXXXXX")).string();
+	const std::string prefix = "." + path.filename().string() + ".";
+	RemoveAbandonedTemporaries(folder.empty() ? "." : folder, prefix);
+	std::string temporary = (folder / (prefix + "XXXXXX")).string();
 	const int fd = mkostemp(temporary.data(), O_CLOEXEC);
 	if (fd < 0)
 	{
@@ -287,7 +312,10 @@ bool RegistryFile::Save(const std::filesystem::path& path) const
 	written = close(fd) == 0 && written;
 	if (!written || std::rename(temporary.c_str(), path.c_str()) != 0)
 	{
+		// The caller reports why; the clean-up must not change the reason.
+		const int reason = errno;
 		unlink(temporary.c_str());
+		errno = reason;
 		return false;
 	}
 	SyncFolder(folder);

@@ -37,7 +37,8 @@ public:
 
 	LoadResult Load(const std::filesystem::path& path);
 	// Replaces the file atomically: a new file beside it, flushed to disk, renamed over it.
-	// Missing folders are created. False when any step fails; the old file is then untouched.
+	// Missing folders are created. False when any step fails, with errno telling why; the old
+	// file is then untouched.
 	bool Save(const std::filesystem::path& path) const;
 
 	// The in-memory part. Parse fails on anything that is not a REGEDIT4 file and then leaves

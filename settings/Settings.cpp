@@ -1,9 +1,12 @@
 #include "settings/Settings.h"
 
+#include "app/LogFile.h"
 #include "app/Platform.h"
 #include "settings/DefaultsTable.h"
 
+#include <cstdio>
 #include <optional>
+#include <string>
 
 Settings g_settings;
 
@@ -117,7 +120,7 @@ void Settings::LoadDefaults()
 
 // One replacement of the file for all eleven values, so that a save cut short leaves either the
 // old set or the new one, never a mix.
-void Settings::Save() const
+bool Settings::Save() const
 {
 	const RegistryDword values[] = {
 	    {kResolutionValue, currentResolution},
@@ -132,7 +135,16 @@ void Settings::Save() const
 	    {kDesktopValue, useDesktopSettings},
 	    {kClock24hValue, clock24h},
 	};
-	WriteRegistryDwords(values);
+	std::string failure;
+	if (WriteRegistryDwords(values, failure))
+	{
+		return true;
+	}
+	// The saver and the dialog run on without them, but the user should learn why the choices
+	// did not stick.
+	g_logFile.WriteLine("Settings not saved: " + failure);
+	std::fprintf(stderr, "glimmerhearth: the settings could not be saved: %s\n", failure.c_str());
+	return false;
 }
 
 void Settings::ApplyDesktopEntry()

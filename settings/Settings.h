@@ -45,7 +45,9 @@ public:
 	void Load();
 	// From the defaults text; also the Options dialog's "Restore Defaults".
 	void LoadDefaults();
-	void Save() const;
+	// False when the values could not be stored; the reason then goes to standard error and
+	// the log.
+	bool Save() const;
 	// Entry 10 becomes the desktop's size with 16 colour bits, and the current mode. Without a
 	// display the entry keeps its size (zero unless filled before); the saver falls back later.
 	void ApplyDesktopEntry();

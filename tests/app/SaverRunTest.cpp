@@ -4,6 +4,7 @@
 #include "tests/support/Files.h"
 #include "tests/support/Picture.h"
 #include "tests/support/Process.h"
+#include "tests/support/ScreenRamp.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/Xvfb.h"
 
@@ -13,16 +14,13 @@
 #include <chrono>
 #include <cmath>
 #include <csignal>
+#include <cstdlib>
 #include <fstream>
 #include <functional>
 #include <iterator>
 #include <thread>
 #include <tuple>
 #include <vector>
-
-// Xlib's macros (None, Bool) clash with GoogleTest's names, so it comes last.
-#include <X11/Xlib.h>
-#include <X11/extensions/Xrandr.h>
 
 namespace
 {
@@ -187,57 +185,6 @@ TEST(SaverRun, LogShowsEveryStepInOrder)
 	EXPECT_EQ(log.find("Vendor: \r\n"), std::string::npos) << log;
 }
 
-// A ramp on the screen's first CRTC, read or written through a connection of the test's own.
-// Xvfb keeps a ramp only while some client stays connected, so the test holds one open.
-class ScreenRamp
-{
-public:
-	explicit ScreenRamp(const std::string& display) : connection(XOpenDisplay(display.c_str()))
-	{
-		resources = XRRGetScreenResourcesCurrent(connection, DefaultRootWindow(connection));
-	}
-	~ScreenRamp()
-	{
-		XRRFreeScreenResources(resources);
-		XCloseDisplay(connection);
-	}
-
-	std::vector<uint16_t> Read() const
-	{
-		XRRCrtcGamma* gamma = XRRGetCrtcGamma(connection, resources->crtcs[0]);
-		std::vector<uint16_t> ramp(gamma->red, gamma->red + gamma->size);
-		ramp.insert(ramp.end(), gamma->green, gamma->green + gamma->size);
-		ramp.insert(ramp.end(), gamma->blue, gamma->blue + gamma->size);
-		XRRFreeGamma(gamma);
-		return ramp;
-	}
-
-	void WritePower(double exponent) const
-	{
-		const int size = XRRGetCrtcGammaSize(connection, resources->crtcs[0]);
-		XRRCrtcGamma* gamma = XRRAllocGamma(size);
-		for (int i = 0; i < size; ++i)
-		{
-			const auto v = static_cast<uint16_t>(std::min(65535.0, std::pow(i / 256.0, exponent) * 65536.0));
-			gamma->red[i] = gamma->green[i] = gamma->blue[i] = v;
-		}
-		XRRSetCrtcGamma(connection, resources->crtcs[0], gamma);
-		XRRFreeGamma(gamma);
-		XSync(connection, False);
-	}
-
-private:
-	Display* connection;
-	XRRScreenResources* resources = nullptr;
-};
-
-// The saver is running and has set the gamma of the default setting: the linear ramp i x 256.
-bool SaverRampIsUp(const ScreenRamp& screen)
-{
-	const auto ramp = screen.Read();
-	return ramp[1] == 256 && ramp[128] == 32768 && ramp[255] == 65280;
-}
-
 double LoggedValue(const std::string& log, const std::string& label)
 {
 	const size_t at = log.find("\n" + label);
@@ -311,6 +258,24 @@ TEST(SaverRun, TerminateSignalRunsTheFullShutdown)
 	EXPECT_LT(maxFps, minFps);
 	EXPECT_LT(minFps, fps);
 }
+// How many pixels of two pictures of one size differ by more than `tolerance` in some channel.
+int PixelsApart(const RgbImage& a, const RgbImage& b, int tolerance)
+{
+	int apart = 0;
+	for (size_t pixel = 0; pixel + 2 < a.rgb.size() && pixel + 2 < b.rgb.size(); pixel += 3)
+	{
+		for (size_t channel = pixel; channel < pixel + 3; ++channel)
+		{
+			if (std::abs(a.rgb[channel] - b.rgb[channel]) > tolerance)
+			{
+				++apart;
+				break;
+			}
+		}
+	}
+	return apart;
+}
+
 // A driver may lack vertex-buffer objects or occlusion queries (Mesa can take them away): the
 // saver still starts, and both vertex sources draw the very same room.
 TEST(SaverRun, DriversWithoutBuffersOrQueriesDrawTheRoom)
@@ -333,7 +298,13 @@ TEST(SaverRun, DriversWithoutBuffersOrQueriesDrawTheRoom)
 	const RgbImage noQueries = shoot("no-queries", "-GL_ARB_occlusion_query");
 	ASSERT_EQ(full.width, 320);
 	EXPECT_EQ(noBuffers.rgb, full.rgb);
+	// The two tests do not skip the same placed models. Queries skip a model whose box is hidden
+	// (a candle behind the tree's branches) and answer one frame late as it comes into view; the
+	// plain test draws it unseen. A skipped model hands no anchors to the particle system, so
+	// its flame particles differ in age afterwards, for as long as they live. Over these 40
+	// frames that leaves a single pixel a few levels apart; one missing candle flame alone moves
+	// about a hundred pixels by far more.
 	ASSERT_EQ(noQueries.width, 320);
-	EXPECT_GT(*std::max_element(noQueries.rgb.begin(), noQueries.rgb.end()), 64);
+	EXPECT_LE(PixelsApart(noQueries, full, 8), 4);
 }
 } // namespace

@@ -1,5 +1,5 @@
-#include "tests/support/Files.h"
 #include "media/MediaStore.h"
+#include "tests/support/Files.h"
 
 #include "app/LogFile.h"
 #include "media/RarWriter.h"
@@ -103,7 +103,9 @@ TEST(MediaStore, MissingLooseFilesAreLogged)
 	std::filesystem::current_path(dir.Path());
 	MediaStore store;
 	EXPECT_EQ(LoggedBy([&] { store.Open(); }), "Data.pak not found\r\nBase.rar not found\r\n");
-	EXPECT_TRUE(store.Find("Textures/tex_default.tga").Found());
+	MediaBlob found = store.Find("Textures/tex_default.tga");
+	EXPECT_TRUE(found.Found());
+	MediaBlob::Free(found);
 
 	std::filesystem::create_directories("Base");
 	std::ofstream("Base/Base.rar") << "not read";

@@ -254,6 +254,24 @@ TEST_F(OptionsDialogTest, CancelAndCloseWriteNothing)
 	EXPECT_EQ(home.Read(), before);
 }
 
+// OK with a registry that cannot be written: the dialog still closes, and says the choices were
+// not kept instead of letting them vanish silently.
+TEST_F(OptionsDialogTest, OkThatCannotSaveSaysSo)
+{
+	Open();
+	home.Set("GLIMMERHEARTH_NONINTERACTIVE", "1");
+	std::filesystem::remove(home.File());
+	std::filesystem::create_directory(home.File());
+	testing::internal::CaptureStderr();
+	Click(kOk);
+	const std::string said = testing::internal::GetCapturedStderr();
+	EXPECT_EQ(GetRunMode(), RunMode::Quit);
+	EXPECT_NE(said.find("the settings could not be saved: " + home.File().string() + " cannot be read"),
+	          std::string::npos)
+	    << said;
+	EXPECT_NE(said.find("Error: The settings could not be saved."), std::string::npos) << said;
+}
+
 TEST_F(OptionsDialogTest, ShowTimeOffDisablesClockStylesWhichAreStillSaved)
 {
 	Open();

@@ -9,7 +9,7 @@
 #include <stdexcept>
 #include <string>
 
-XvfbServer::XvfbServer(int width, int height)
+XvfbServer::XvfbServer(int width, int height, bool randr)
 {
 	int pipeFds[2];
 	if (pipe(pipeFds) != 0)
@@ -26,7 +26,8 @@ XvfbServer::XvfbServer(int width, int height)
 		dup2(devNull, 1);
 		dup2(devNull, 2);
 		execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(), "-nolisten", "tcp",
-		       "+extension", "GLX", "+extension", "RANDR", "-noreset", static_cast<char*>(nullptr));
+		       "+extension", "GLX", randr ? "+extension" : "-extension", "RANDR", "-noreset",
+		       static_cast<char*>(nullptr));
 		_exit(127);
 	}
 	close(pipeFds[1]);

@@ -7,7 +7,10 @@
 class XvfbServer
 {
 public:
-	explicit XvfbServer(int width = 1920, int height = 1080);
+	static constexpr bool kWithoutRandr = false;
+
+	// A server without RandR (`randr` false) has no mode switch and no gamma ramp through it.
+	explicit XvfbServer(int width = 1920, int height = 1080, bool randr = true);
 	~XvfbServer();
 	XvfbServer(const XvfbServer&) = delete;
 	XvfbServer& operator=(const XvfbServer&) = delete;

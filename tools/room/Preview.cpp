@@ -54,7 +54,7 @@ PreviewScene Collect(const RoomLayout& layout, const std::vector<ModelDraft>& mo
 			}
 		}
 	}
-	for (const Placement& placement : layout.placements)
+	for (const ModelPlacement& placement : layout.placements)
 	{
 		for (const ModelDraft& model : models)
 		{

@@ -109,7 +109,7 @@ BssLight FireplaceLight(const RoomLayout& layout)
 	light.intensity = 1.0f;
 	light.range = 552.8f;
 	std::set<std::string> names;
-	for (const Placement& placement : layout.placements)
+	for (const ModelPlacement& placement : layout.placements)
 	{
 		if (names.insert("instance " + placement.model).second)
 		{
@@ -125,7 +125,7 @@ BssLight FireplaceLight(const RoomLayout& layout)
 std::vector<Triangle> PlacedTriangles(const RoomLayout& layout, const std::vector<ModelDraft>& models)
 {
 	std::vector<Triangle> triangles;
-	for (const Placement& placement : layout.placements)
+	for (const ModelPlacement& placement : layout.placements)
 	{
 		for (const ModelDraft& model : models)
 		{
@@ -214,7 +214,7 @@ int main(int argc, char** argv)
 			scene.objects.push_back(ToObject(layout.objects[i], lightmap.uvs[i]));
 		}
 		scene.cameras = BuildFlights(layout);
-		for (const Placement& placement : layout.placements)
+		for (const ModelPlacement& placement : layout.placements)
 		{
 			scene.anchors.push_back(Anchor("instance " + placement.model, 3, placement.position, 300));
 		}

@@ -547,7 +547,7 @@ void Placements(RoomLayout& layout)
 // vanishes; so no camera may stand inside it.
 void QueryBoxes(RoomLayout& layout, const std::vector<ModelDraft>& models)
 {
-	for (const Placement& placement : layout.placements)
+	for (const ModelPlacement& placement : layout.placements)
 	{
 		for (const ModelDraft& model : models)
 		{

@@ -32,7 +32,9 @@ struct SceneDraft
 	float texelsPerUnit = 0.33f;
 };
 
-struct Placement
+// Named apart from the engine's Placement: the tests link the room kit and the engine together,
+// and two classes of one name would share (and break) each other's std::vector code.
+struct ModelPlacement
 {
 	std::string model;
 	Vec3 position;
@@ -49,7 +51,7 @@ struct BakeLight
 struct RoomLayout
 {
 	std::vector<SceneDraft> objects;
-	std::vector<Placement> placements;
+	std::vector<ModelPlacement> placements;
 	std::vector<BssAnchor> emitters;
 	std::vector<BssPortal> portals; // the windows, from the room to the outside
 	Vec3 firePosition;
