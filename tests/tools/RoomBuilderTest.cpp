@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <set>
 #include <stdexcept>
 
@@ -317,4 +318,77 @@ TEST(RoomBuilder, LargeSurfaceTexturesTileWithoutSeams)
 		}
 		EXPECT_LT(wrap, inside * 2.0 + 1000.0) << name;
 	}
+}
+
+// The fir's branch cards and the distant firs' cards are cut to where their pictures have
+// something to show: no opaque texel may fall outside the cut (it would vanish from the screen).
+TEST(RoomBuilder, CutOutCardsKeepEveryOpaqueTexel)
+{
+	TextureSet textures;
+	textures.PaintAll();
+	auto covers = [](const std::vector<Triangle>& card, float u, float v)
+	{
+		for (const Triangle& t : card)
+		{
+			const Corner* c = t.corners;
+			float area = (c[1].u - c[0].u) * (c[2].v - c[0].v) - (c[2].u - c[0].u) * (c[1].v - c[0].v);
+			bool inside = std::fabs(area) > 1e-9f;
+			for (int k = 0; k < 3 && inside; ++k)
+			{
+				const Corner& a = c[(k + 1) % 3];
+				const Corner& b = c[(k + 2) % 3];
+				inside = ((b.u - a.u) * (v - a.v) - (b.v - a.v) * (u - a.u)) / area >= -1e-4f;
+			}
+			if (inside)
+			{
+				return true;
+			}
+		}
+		return false;
+	};
+	auto expectCovered = [&](const std::string& texture, const std::vector<Triangle>& card)
+	{
+		const Image* image = textures.Find(texture);
+		ASSERT_NE(image, nullptr);
+		int lost = 0, opaque = 0;
+		for (int y = 0; y < image->height; ++y)
+		{
+			for (int x = 0; x < image->width; ++x)
+			{
+				if (image->Pixel(x, y)[3] == 0)
+				{
+					continue;
+				}
+				++opaque;
+				lost += covers(card, (x + 0.5f) / image->width, 1.0f - (y + 0.5f) / image->height) ? 0 : 1;
+			}
+		}
+		EXPECT_GT(opaque, 0) << texture;
+		EXPECT_EQ(lost, 0) << texture;
+	};
+
+	const std::vector<ModelDraft> models = BuildModels();
+	const ModelPart& branches = *std::find_if(models[0].parts.begin(), models[0].parts.end(),
+	                                          [](const ModelPart& p) { return p.name == "branches"; });
+	std::vector<Triangle> card;
+	std::copy_if(branches.mesh.triangles.begin(), branches.mesh.triangles.end(), std::back_inserter(card),
+	             [&](const Triangle& t) { return t.chart == branches.mesh.triangles[0].chart; });
+	expectCovered("tex_needles.tga", card);
+
+	// A distant card is a row of strips side by side, each its own chart; the first card's
+	// strips run from s = 0 to s = 1.
+	const RoomLayout layout = BuildRoom(models);
+	const SceneDraft& far = *std::find_if(layout.objects.begin(), layout.objects.end(),
+	                                      [](const SceneDraft& o) { return o.name == "farfirs"; });
+	const std::vector<Triangle>& strips = far.runs[0].mesh.triangles;
+	const auto last =
+	    std::find_if(strips.begin(), strips.end(),
+	                 [](const Triangle& t) {
+		                 return std::max({t.corners[0].u, t.corners[1].u, t.corners[2].u}) >= 1.0f;
+	                 });
+	ASSERT_NE(last, strips.end());
+	card.clear();
+	std::copy_if(strips.begin(), strips.end(), std::back_inserter(card),
+	             [&](const Triangle& t) { return t.chart <= last->chart; });
+	expectCovered("tex_farfirs.tga", card);
 }

@@ -53,6 +53,26 @@ void Mesh::Quad(Vec3 a, Vec3 b, Vec3 c, Vec3 d, float tile, bool fit)
 	Add(ca, cc, cd, chart);
 }
 
+void Mesh::CutOut(Vec3 origin, Vec3 across, Vec3 along, const std::vector<Vec2>& outline)
+{
+	const Vec3 normal = Normalize(Cross(across, along));
+	const float width = Length(across), height = Length(along);
+	const int chart = NewChart();
+	auto corner = [&](Vec2 st)
+	{
+		Corner result{origin + across * st.x + along * st.y, normal};
+		result.u = st.x;
+		result.v = st.y;
+		result.s = st.x * width;
+		result.t = st.y * height;
+		return result;
+	};
+	for (size_t i = 2; i < outline.size(); ++i)
+	{
+		Add(corner(outline[0]), corner(outline[i - 1]), corner(outline[i]), chart);
+	}
+}
+
 void Mesh::Box(const Frame& f, Vec3 lo, Vec3 hi, float tile, int skip)
 {
 	auto p = [&](float x, float y, float z) { return f.Point({x, y, z}); };

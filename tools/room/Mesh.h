@@ -43,6 +43,10 @@ public:
 	// A flat quad a, b, c, d counter-clockwise seen from its front. Texture coordinates repeat
 	// every `tile` units; with `fit`, they run 0..1 across the quad instead.
 	void Quad(Vec3 a, Vec3 b, Vec3 c, Vec3 d, float tile, bool fit = false);
+	// The part of the rectangle origin + across·s + along·t (s, t in 0..1) inside a convex
+	// outline of (s, t) points, counter-clockwise. The texture runs 0..1 across the whole
+	// rectangle, as on a fitted Quad: a cut-out picture is drawn on only the part that shows.
+	void CutOut(Vec3 origin, Vec3 across, Vec3 along, const std::vector<Vec2>& outline);
 	// A box of the frame's local space, faces outwards. `skip` leaves faces out: bits
 	// 1 -x, 2 +x, 4 -y, 8 +y, 16 -z (bottom), 32 +z (top).
 	void Box(const Frame& frame, Vec3 min, Vec3 max, float tile, int skip = 0);

@@ -1,6 +1,7 @@
 #include "tools/room/Models.h"
 
 #include "tools/content/Draw.h"
+#include "tools/room/Textures.h"
 
 #include <algorithm>
 #include <cmath>
@@ -76,6 +77,19 @@ float TierRadius(float height)
 	return 8.0f + 78.0f * (1.0f - (height - 30.0f) / (kFirHeight - 40.0f));
 }
 
+// Where the needle spray has needles on its card (s across, t from the twig's root to its
+// tip): a wedge widening towards the tip, with a few texels to spare for the blur of the
+// smaller mipmaps. The transparent corners outside it are never rasterised.
+const std::vector<Vec2>& SprayOutline()
+{
+	const float spare = kNeedleStroke + 3.0f / 256.0f;
+	const float root = NeedleReach(0.0f) + spare;
+	const float full = (0.5f - spare - NeedleReach(0.0f)) / (NeedleReach(1.0f) - NeedleReach(0.0f));
+	static const std::vector<Vec2> outline{{0.5f - root, 0.0f}, {0.5f + root, 0.0f}, {1.0f, full},
+	                                       {1.0f, 1.0f},        {0.0f, 1.0f},        {0.0f, full}};
+	return outline;
+}
+
 ModelDraft Fir()
 {
 	ModelDraft fir{"fir"};
@@ -106,10 +120,9 @@ ModelDraft Fir()
 			const Vec3 root = Vec3{0.0f, 0.0f, base + 14.0f} + out * 3.0f;
 			const Vec3 tip = Vec3{0.0f, 0.0f, base + 14.0f - reach * 0.35f} + out * reach;
 			// Two crossed cards per branch: a flat one and a tilted one.
-			branches.mesh.Quad(root - side * width * 0.5f, root + side * width * 0.5f,
-			                   tip + side * width * 0.5f, tip - side * width * 0.5f, 1.0f, true);
+			branches.mesh.CutOut(root - side * width * 0.5f, side * width, tip - root, SprayOutline());
 			const Vec3 lift{0.0f, 0.0f, width * 0.4f};
-			branches.mesh.Quad(root - lift, root + lift, tip + lift, tip - lift, 1.0f, true);
+			branches.mesh.CutOut(root - lift, lift * 2.0f, tip - root, SprayOutline());
 		}
 	}
 	// Baubles and bulbs, spread over the outside of the tiers.

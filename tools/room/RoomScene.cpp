@@ -1,6 +1,7 @@
 #include "tools/room/RoomScene.h"
 
 #include "tools/content/Draw.h"
+#include "tools/room/Textures.h"
 
 #include <algorithm>
 #include <cmath>
@@ -82,7 +83,9 @@ BssPortal WindowPortal(float x0, float x1)
 	portal.name = "room";
 	portal.targetName = "outside";
 	// Counter-clockwise seen from inside, for the query draws it with back faces culled.
-	portal.positions = {{x0, kDepth, kSillHeight}, {x1, kDepth, kSillHeight}, {x1, kDepth, kWindowTop},
+	portal.positions = {{x0, kDepth, kSillHeight},
+	                    {x1, kDepth, kSillHeight},
+	                    {x1, kDepth, kWindowTop},
 	                    {x0, kDepth, kWindowTop}};
 	portal.faces = {{0.0f, 1.0f, 2.0f}, {0.0f, 2.0f, 3.0f}};
 	portal.vertexCount = static_cast<int32_t>(portal.positions.size());
@@ -412,6 +415,94 @@ float HillHeight(const Noise& noise, float x, float y)
 	       10.0f * noise.Value(x * 0.01f, y * 0.01f);
 }
 
+// The top edge of the distant firs' picture, as (s, t) points from its left edge to its right
+// (0..1 across and up): the highest of the firs' triangles at each s, grown by a few texels for
+// the blur of the smaller mipmaps. It is straight between the points, which fall on every corner
+// of a triangle and every crossing of two triangles' sides.
+std::vector<Vec2> FarFirSkyline()
+{
+	const FarFirRow row = FarFirLayout();
+	const float spare = 3.0f;
+	struct Side
+	{
+		float x0, x1, top; // rising from nothing at x0 to `top` at x1 (falling, where x1 < x0)
+	};
+	std::vector<Side> sides;
+	std::vector<float> xs{0.0f, static_cast<float>(row.width)};
+	for (const FarFir& fir : row.firs)
+	{
+		const float half = fir.width * 0.5f + spare, top = fir.height + spare;
+		sides.push_back({fir.x - half, fir.x, top});
+		sides.push_back({fir.x + half, fir.x, top});
+		xs.insert(xs.end(), {fir.x - half, fir.x, fir.x + half});
+	}
+	auto height = [](const Side& side, float x)
+	{
+		const float f = (x - side.x0) / (side.x1 - side.x0);
+		return f >= 0.0f && f <= 1.0f ? f * side.top : 0.0f;
+	};
+	for (size_t a = 0; a < sides.size(); ++a)
+	{
+		for (size_t b = a + 1; b < sides.size(); ++b)
+		{
+			// Where the two sides' lines cross: ka (x - a.x0) = kb (x - b.x0).
+			const float ka = sides[a].top / (sides[a].x1 - sides[a].x0);
+			const float kb = sides[b].top / (sides[b].x1 - sides[b].x0);
+			if (std::fabs(ka - kb) > 1e-6f)
+			{
+				xs.push_back((ka * sides[a].x0 - kb * sides[b].x0) / (ka - kb));
+			}
+		}
+	}
+	std::sort(xs.begin(), xs.end());
+	std::vector<Vec2> skyline;
+	for (float x : xs)
+	{
+		if (x < 0.0f || x > row.width || (!skyline.empty() && x / row.width - skyline.back().x < 1e-5f))
+		{
+			continue;
+		}
+		float top = 0.0f;
+		for (const Side& side : sides)
+		{
+			top = std::max(top, height(side, x));
+		}
+		const Vec2 point{x / row.width, std::min(top / row.height, 1.0f)};
+		// A point in line with the two before it adds nothing: the middle one goes.
+		const size_t n = skyline.size();
+		if (n >= 2 && std::fabs((skyline[n - 1].y - skyline[n - 2].y) * (point.x - skyline[n - 2].x) -
+		                        (point.y - skyline[n - 2].y) * (skyline[n - 1].x - skyline[n - 2].x)) < 1e-7f)
+		{
+			skyline.pop_back();
+		}
+		skyline.push_back(point);
+	}
+	return skyline;
+}
+
+// The firs of one card, as upright strips under the skyline; narrow strips also keep the fog,
+// worked out at the corners, true across the card.
+void FarFirStrips(Mesh& mesh, Vec3 origin, Vec3 across, Vec3 up, const std::vector<Vec2>& skyline)
+{
+	for (size_t i = 1; i < skyline.size(); ++i)
+	{
+		const Vec2 left = skyline[i - 1], right = skyline[i];
+		std::vector<Vec2> outline{{left.x, 0.0f}, {right.x, 0.0f}};
+		if (right.y > 0.0f)
+		{
+			outline.push_back(right);
+		}
+		if (left.y > 0.0f)
+		{
+			outline.push_back(left);
+		}
+		if (outline.size() > 2)
+		{
+			mesh.CutOut(origin, across, up, outline);
+		}
+	}
+}
+
 void Outside(RoomLayout& layout)
 {
 	// The outside is a zone of its own, seen only through the windows' portals: a frame that shows
@@ -484,6 +575,7 @@ void Outside(RoomLayout& layout)
 	far.mode = LightmapMode::None;
 	SceneRun cards = Run("tex_farfirs.tga");
 	cards.twoSided = true;
+	const std::vector<Vec2> skyline = FarFirSkyline();
 	for (int row = 0; row < 3; ++row)
 	{
 		const float y = 1300.0f + row * 380.0f;
@@ -492,8 +584,7 @@ void Outside(RoomLayout& layout)
 			const float x = -1200.0f + i * 900.0f + row * 300.0f;
 			const float width = 900.0f, height = 420.0f - row * 60.0f;
 			const float ground = std::min(HillHeight(noise, x, y), HillHeight(noise, x + width, y)) - 15.0f;
-			FittedGrid(cards.mesh, {x, y, ground}, {1.0f, 0.0f, 0.0f}, {0.0f, 0.0f, 1.0f}, width, height, 6,
-			           3);
+			FarFirStrips(cards.mesh, {x, y, ground}, {width, 0.0f, 0.0f}, {0.0f, 0.0f, height}, skyline);
 		}
 	}
 	far.runs = {cards};

@@ -8,6 +8,11 @@
 #include <cmath>
 #include <functional>
 
+float NeedleReach(float v)
+{
+	return 0.45f * v + 12.0f / 256.0f;
+}
+
 namespace
 {
 using Painter = std::function<Color(float x, float y)>;
@@ -344,28 +349,38 @@ Image Sky()
 	return image;
 }
 
-// A row of fir silhouettes, cut out with alpha (zero outside, so the alpha test drops it).
-Image FarFirs(uint32_t seed)
+} // namespace
+
+FarFirRow FarFirLayout()
 {
-	const int width = 512, height = 256;
-	Random random(seed);
-	std::vector<Vec3> trees; // centre x, height, width
-	for (float x = 10.0f; x < width; x += random.Uniform(25.0f, 55.0f))
+	FarFirRow row;
+	Random random(18);
+	for (float x = 10.0f; x < row.width; x += random.Uniform(25.0f, 55.0f))
 	{
-		trees.push_back({x, random.Uniform(0.55f, 0.95f) * height, random.Uniform(30.0f, 50.0f)});
+		row.firs.push_back({x, random.Uniform(0.55f, 0.95f) * row.height, random.Uniform(30.0f, 50.0f)});
 	}
-	return Paint(width, height,
+	return row;
+}
+
+namespace
+{
+// A row of fir silhouettes, cut out with alpha (zero outside, so the alpha test drops it).
+Image FarFirs()
+{
+	const FarFirRow row = FarFirLayout();
+	return Paint(row.width, row.height,
 	             [&](float x, float y)
 	             {
-		             const float up = height - y;
-		             for (const Vec3& tree : trees)
+		             const float up = row.height - y;
+		             for (const FarFir& fir : row.firs)
 		             {
-			             const float half = tree.z * 0.5f * (1.0f - up / tree.y);
+			             const float half = fir.width * 0.5f * (1.0f - up / fir.height);
 			             const float jag = 0.75f + 0.25f * std::fabs(std::sin(up * 0.35f));
-			             if (up < tree.y && std::fabs(x - tree.x) < half * jag)
+			             if (up < fir.height && std::fabs(x - fir.x) < half * jag)
 			             {
 				             const float snow = std::fabs(std::sin(up * 0.35f)) > 0.8f ? 0.5f : 0.0f;
-				             // Seven tenths of the needles' and the snow's colours: their shade at that distance.
+				             // Seven tenths of the needles' and the snow's colours: their shade at that
+				             // distance.
 				             return Mix(Hex(0x0f1b15), Hex(0x919aa5), snow);
 			             }
 		             }
@@ -423,11 +438,11 @@ Image NeedleBranch()
 	};
 	for (float y = 8.0f; y < size - 4; y += 3.0f)
 	{
-		const float reach = 0.5f * size * (1.0f - y / size) * 0.9f + 12.0f;
+		const float reach = NeedleReach(1.0f - y / size) * size;
 		for (int side = -1; side <= 1; side += 2)
 		{
 			const float length = reach * random.Uniform(0.6f, 1.0f);
-			stroke(size * 0.5f, y, size * 0.5f + side * length, y - length * 0.35f, 1.3f);
+			stroke(size * 0.5f, y, size * 0.5f + side * length, y - length * 0.35f, kNeedleStroke * size);
 		}
 	}
 	stroke(size * 0.5f, 0.0f, size * 0.5f, static_cast<float>(size), 3.0f);
@@ -641,7 +656,7 @@ void TextureSet::PaintAll()
 	Add("tex_gold.tga", Swatch(0xb8913a, 0.3f, 16), false);
 	Add("tex_snow.tga", Snow(17), false);
 	Add("tex_sky.tga", Sky(), false);
-	Add("tex_farfirs.tga", FarFirs(18), true);
+	Add("tex_farfirs.tga", FarFirs(), true);
 	Add("tex_glass.tga", Glass(), true);
 	Add("ad_fireglow.tga", RadialGlow(0xff8a30, 2.0f), true);
 	Add("ad_lampglow.tga", RadialGlow(0xffd890, 2.5f), true);

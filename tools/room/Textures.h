@@ -7,6 +7,26 @@
 #include <filesystem>
 #include <map>
 #include <string>
+#include <vector>
+
+// The needle spray ("tex_needles.tga"): how far its longest needles reach either side of the twig
+// at v (0 at the twig's root, 1 at its tip), as a share of the picture's width. Needles start
+// along the twig and sweep towards the tip, so none reaches further out than this.
+float NeedleReach(float v);
+constexpr float kNeedleStroke = 1.3f / 256.0f; // a needle's half thickness, in the same share
+
+// The distant firs ("tex_farfirs.tga"): a row of silhouettes standing on the picture's bottom
+// edge, each inside the triangle of its base width and height (in pixels) about its centre x.
+struct FarFir
+{
+	float x, height, width;
+};
+struct FarFirRow
+{
+	int width = 512, height = 256;
+	std::vector<FarFir> firs;
+};
+FarFirRow FarFirLayout();
 
 // Every texture of the room, painted by code from fixed seeds. Tiling textures repeat without a
 // seam (their noise wraps with the picture). Kept in memory too, for the preview renderer.
