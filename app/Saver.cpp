@@ -76,8 +76,12 @@ void ReadLocalTime()
 
 void ReportStatus(int64_t frames, uint32_t& lastStatusMs)
 {
+	if (!g_glErrors.Active())
+	{
+		return;
+	}
 	const uint32_t now = Sys_Milliseconds();
-	if (!g_glErrors.Active() || now - lastStatusMs < kStatusIntervalMs)
+	if (now - lastStatusMs < kStatusIntervalMs)
 	{
 		return;
 	}

@@ -39,14 +39,14 @@ std::filesystem::path HomeFolder()
 	return {};
 }
 
-// A registry file kept elsewhere through a symbolic link (a dotfiles folder) stays there: the
-// new file replaces the link's target, not the link.
 // "<path> cannot be written: Permission denied", from the errno of the step that failed.
 std::string Failure(const std::filesystem::path& path, const char* what)
 {
 	return path.string() + " " + what + ": " + std::strerror(errno);
 }
 
+// A registry file kept elsewhere through a symbolic link (a dotfiles folder) stays there: the
+// new file replaces the link's target, not the link.
 std::filesystem::path FollowLinks(const std::filesystem::path& path)
 {
 	std::error_code error;
