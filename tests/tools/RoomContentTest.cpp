@@ -3,6 +3,7 @@
 
 #include "scene/BsaFile.h"
 #include "scene/BsmFile.h"
+#include "render/Math.h"
 #include "scene/BssFile.h"
 #include "tests/support/Process.h"
 #include "tests/tools/ContentFiles.h"
@@ -10,10 +11,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <filesystem>
 #include <set>
 #include <string>
+#include <tuple>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -134,6 +138,114 @@ TEST(RoomContent, WindowsArePortalsFromTheRoomToTheOutside)
 			EXPECT_GT((b.x - a.x) * (c.z - a.z) - (b.z - a.z) * (c.x - a.x), 0.0f);
 		}
 	}
+}
+
+namespace
+{
+// A scene triangle with its plane: unit normal (facing as wound) and distance from the origin.
+struct PlaneTriangle
+{
+	std::string object;
+	std::array<Vec3, 3> corners;
+	Vec3 normal;
+	float distance = 0.0f;
+	// The normal rounded to thousandths: triangles of one plane share it.
+	std::array<int, 3> direction{};
+};
+
+std::vector<PlaneTriangle> SceneTriangles(const BssFile& scene)
+{
+	std::vector<PlaneTriangle> triangles;
+	for (const BssObject& object : scene.objects)
+	{
+		for (const Float3& face : object.faces)
+		{
+			PlaneTriangle t{object.name, {}, {}, 0.0f, {}};
+			const float indices[3] = {face.x, face.y, face.z};
+			for (int i = 0; i < 3; ++i)
+			{
+				const Float3& p = object.positions.at(static_cast<size_t>(indices[i]));
+				t.corners[i] = {p.x, p.y, p.z};
+			}
+			const Vec3 n = Cross(t.corners[1] - t.corners[0], t.corners[2] - t.corners[0]);
+			const float length = std::sqrt(Dot(n, n));
+			if (length < 1e-4f)
+			{
+				continue;
+			}
+			t.normal = n * (1.0f / length);
+			t.distance = Dot(t.normal, t.corners[0]);
+			t.direction = {static_cast<int>(std::lround(t.normal.x * 1000.0f)),
+			               static_cast<int>(std::lround(t.normal.y * 1000.0f)),
+			               static_cast<int>(std::lround(t.normal.z * 1000.0f))};
+			triangles.push_back(t);
+		}
+	}
+	return triangles;
+}
+
+// Whether two triangles of one plane overlap by more than `slack` (touching edges do not count):
+// they do unless some edge direction of either separates their shadows on its perpendicular.
+bool OverlapInPlane(const PlaneTriangle& a, const PlaneTriangle& b, float slack)
+{
+	for (const PlaneTriangle* t : {&a, &b})
+	{
+		for (int i = 0; i < 3; ++i)
+		{
+			const Vec3 axis = Cross(t->normal, t->corners[(i + 1) % 3] - t->corners[i]);
+			const float length = std::sqrt(Dot(axis, axis));
+			if (length < 1e-6f)
+			{
+				continue;
+			}
+			float aMin = INFINITY, aMax = -INFINITY, bMin = INFINITY, bMax = -INFINITY;
+			for (int k = 0; k < 3; ++k)
+			{
+				const float pa = Dot(axis, a.corners[k]) / length;
+				const float pb = Dot(axis, b.corners[k]) / length;
+				aMin = std::min(aMin, pa), aMax = std::max(aMax, pa);
+				bMin = std::min(bMin, pb), bMax = std::max(bMax, pb);
+			}
+			if (std::min(aMax, bMax) - std::max(aMin, bMin) <= slack)
+			{
+				return false;
+			}
+		}
+	}
+	return true;
+}
+} // namespace
+
+// Two faces in one plane, facing the same way, fight for the same pixels: the one drawn first wins
+// where the depths tie, and the lightmap baked for a face buried in another shows as a dark patch.
+TEST(RoomContent, NoTwoFacesFightForTheSamePixels)
+{
+	const BssFile scene = ReadToLastByte<BssFile>(RoomModels() / "test.BSS");
+	std::vector<PlaneTriangle> triangles = SceneTriangles(scene);
+	// Sorted by direction, then by distance: only neighbours in that order can share a plane.
+	std::sort(triangles.begin(), triangles.end(),
+	          [](const PlaneTriangle& a, const PlaneTriangle& b)
+	          { return std::tie(a.direction, a.distance) < std::tie(b.direction, b.distance); });
+	constexpr float kSamePlane = 0.05f;
+	int fights = 0;
+	for (size_t i = 0; i < triangles.size(); ++i)
+	{
+		const PlaneTriangle& a = triangles[i];
+		for (size_t j = i + 1; j < triangles.size() && triangles[j].direction == a.direction &&
+		                       triangles[j].distance - a.distance <= kSamePlane;
+		     ++j)
+		{
+			const PlaneTriangle& b = triangles[j];
+			if (OverlapInPlane(a, b, 0.01f) && ++fights <= 10)
+			{
+				ADD_FAILURE() << a.object << " and " << b.object << " overlap in the plane with normal ("
+				              << a.normal.x << ", " << a.normal.y << ", " << a.normal.z << ") at distance "
+				              << a.distance << ", near (" << a.corners[0].x << ", " << a.corners[0].y << ", "
+				              << a.corners[0].z << ")";
+			}
+		}
+	}
+	EXPECT_EQ(fights, 0);
 }
 
 TEST(RoomContent, EveryCameraKeyStaysInsideTheRoom)

@@ -118,15 +118,17 @@ SceneDraft Shell()
 	const float board = 14.0f;
 	trim.mesh.Box(kWorld, {0.0f, 0.0f, 0.0f}, {kWidth, 1.5f, board}, 60.0f, 4 | 16);
 	trim.mesh.Box(kWorld, {0.0f, kDepth - 1.5f, 0.0f}, {kWidth, kDepth, board}, 60.0f, 8 | 16);
-	trim.mesh.Box(kWorld, {kWidth - 1.5f, 0.0f, 0.0f}, {kWidth, kDepth, board}, 60.0f, 2 | 16);
-	trim.mesh.Box(kWorld, {0.0f, 0.0f, 0.0f}, {1.5f, kDepth, board}, 60.0f, 1 | 16);
+	// The boards along the side walls run between the others, so the corners do not overlap.
+	trim.mesh.Box(kWorld, {kWidth - 1.5f, 1.5f, 0.0f}, {kWidth, kDepth - 1.5f, board}, 60.0f, 2 | 4 | 8 | 16);
+	trim.mesh.Box(kWorld, {0.0f, 1.5f, 0.0f}, {1.5f, kDepth - 1.5f, board}, 60.0f, 1 | 4 | 8 | 16);
 	SceneRun cornice = Run("tex_paint.tga");
 	cornice.mesh.Box(kWorld, {0.0f, 0.0f, kHeight - 10.0f}, {kWidth, 4.0f, kHeight}, 60.0f, 4 | 32);
 	cornice.mesh.Box(kWorld, {0.0f, kDepth - 4.0f, kHeight - 10.0f}, {kWidth, kDepth, kHeight}, 60.0f,
 	                 8 | 32);
-	cornice.mesh.Box(kWorld, {kWidth - 4.0f, 0.0f, kHeight - 10.0f}, {kWidth, kDepth, kHeight}, 60.0f,
-	                 2 | 32);
-	cornice.mesh.Box(kWorld, {0.0f, 0.0f, kHeight - 10.0f}, {4.0f, kDepth, kHeight}, 60.0f, 1 | 32);
+	cornice.mesh.Box(kWorld, {kWidth - 4.0f, 4.0f, kHeight - 10.0f}, {kWidth, kDepth - 4.0f, kHeight}, 60.0f,
+	                 2 | 4 | 8 | 32);
+	cornice.mesh.Box(kWorld, {0.0f, 4.0f, kHeight - 10.0f}, {4.0f, kDepth - 4.0f, kHeight}, 60.0f,
+	                 1 | 4 | 8 | 32);
 	room.runs = {floor, ceiling, walls, trim, cornice};
 	room.texelsPerUnit = 0.4f;
 	return room;
@@ -155,16 +157,22 @@ void Windows(RoomLayout& layout)
 		// The sill, proud of the wall.
 		paint.mesh.Box(kWorld, {x0 - 10.0f, kDepth - 10.0f, kSillHeight - 4.0f},
 		               {x1 + 10.0f, y1, kSillHeight}, 60.0f);
-		// Frame and glazing bars, at the middle of the wall.
+		// Frame and glazing bars, at the middle of the wall. The pieces meet without overlapping:
+		// two faces in one plane would fight for the pixels, and the one baked in the other's
+		// shadow shows as a dark patch where the bars cross. Faces hidden where pieces meet are left
+		// out.
 		const float yf0 = kDepth + 8.0f, yf1 = kDepth + 13.0f;
-		paint.mesh.Box(kWorld, {x0, yf0, kSillHeight}, {x0 + 5.0f, yf1, kWindowTop}, 60.0f);
-		paint.mesh.Box(kWorld, {x1 - 5.0f, yf0, kSillHeight}, {x1, yf1, kWindowTop}, 60.0f);
-		paint.mesh.Box(kWorld, {x0, yf0, kWindowTop - 5.0f}, {x1, yf1, kWindowTop}, 60.0f);
-		paint.mesh.Box(kWorld, {x0, yf0, kSillHeight}, {x1, yf1, kSillHeight + 5.0f}, 60.0f);
+		const float xl = x0 + 5.0f, xr = x1 - 5.0f;
+		const float zb = kSillHeight + 5.0f, zt = kWindowTop - 5.0f;
+		paint.mesh.Box(kWorld, {x0, yf0, kSillHeight}, {xl, yf1, kWindowTop}, 60.0f, 16 | 32);
+		paint.mesh.Box(kWorld, {xr, yf0, kSillHeight}, {x1, yf1, kWindowTop}, 60.0f, 16 | 32);
+		paint.mesh.Box(kWorld, {xl, yf0, zt}, {xr, yf1, kWindowTop}, 60.0f, 1 | 2 | 32);
+		paint.mesh.Box(kWorld, {xl, yf0, kSillHeight}, {xr, yf1, zb}, 60.0f, 1 | 2 | 16);
 		const float xm = 0.5f * (x0 + x1);
-		paint.mesh.Box(kWorld, {xm - 2.0f, yf0, kSillHeight}, {xm + 2.0f, yf1, kWindowTop}, 60.0f);
+		paint.mesh.Box(kWorld, {xm - 2.0f, yf0, zb}, {xm + 2.0f, yf1, zt}, 60.0f, 16 | 32);
 		const float zm = kSillHeight + 0.6f * (kWindowTop - kSillHeight);
-		paint.mesh.Box(kWorld, {x0, yf0, zm - 2.0f}, {x1, yf1, zm + 2.0f}, 60.0f);
+		paint.mesh.Box(kWorld, {xl, yf0, zm - 2.0f}, {xm - 2.0f, yf1, zm + 2.0f}, 60.0f, 1 | 2);
+		paint.mesh.Box(kWorld, {xm + 2.0f, yf0, zm - 2.0f}, {xr, yf1, zm + 2.0f}, 60.0f, 1 | 2);
 		Rect(panes.mesh, {x0, kDepth + 10.5f, kSillHeight}, {1.0f, 0.0f, 0.0f}, {0.0f, 0.0f, 1.0f}, x1 - x0,
 		     kWindowTop - kSillHeight, 1.0f, true);
 		layout.furniture.push_back({{x0 - 10.0f, kDepth - 10.0f, 0.0f}, {x1 + 10.0f, y1, kSillHeight}});
@@ -185,8 +193,9 @@ void Fireplace(RoomLayout& layout)
 	SceneRun hearth = Run("tex_hearth.tga");
 	const float front = 45.0f;
 	// The chest: two pillars and a lintel around the firebox opening.
-	bricks.mesh.Box(kWorld, {0.0f, 185.0f, 0.0f}, {front, 235.0f, 115.0f}, 80.0f, 1 | 16);
-	bricks.mesh.Box(kWorld, {0.0f, 315.0f, 0.0f}, {front, 365.0f, 115.0f}, 80.0f, 1 | 16);
+	// The pillars' inner faces are the firebox's sooty sides.
+	bricks.mesh.Box(kWorld, {0.0f, 185.0f, 0.0f}, {front, 235.0f, 115.0f}, 80.0f, 1 | 8 | 16);
+	bricks.mesh.Box(kWorld, {0.0f, 315.0f, 0.0f}, {front, 365.0f, 115.0f}, 80.0f, 1 | 4 | 16);
 	bricks.mesh.Box(kWorld, {0.0f, 235.0f, 70.0f}, {front, 315.0f, 115.0f}, 80.0f, 1 | 4 | 8);
 	// The chimney breast above the mantel.
 	bricks.mesh.Box(kWorld, {0.0f, 200.0f, 123.0f}, {35.0f, 350.0f, kHeight}, 80.0f, 1 | 16 | 32);
@@ -232,17 +241,20 @@ SceneDraft Armchair(const std::string& name, Vec3 at, float facing, RoomLayout& 
 	const Frame frame = Frame::TurnedZ(at, facing);
 	SceneRun cloth = Run("tex_upholstery.tga");
 	SceneRun legs = Run("tex_darkwood.tga");
-	cloth.mesh.Box(frame, {-40.0f, -40.0f, 10.0f}, {38.0f, 40.0f, 30.0f}, 50.0f);  // base
-	cloth.mesh.Box(frame, {-42.0f, -36.0f, 30.0f}, {-24.0f, 36.0f, 98.0f}, 50.0f); // back
-	cloth.mesh.Box(frame, {-40.0f, -42.0f, 30.0f}, {40.0f, -28.0f, 64.0f}, 50.0f); // arms
+	// The back and the cushion stand on the base: their undersides are never seen and would lie
+	// in one plane with the arms'.
+	cloth.mesh.Box(frame, {-42.0f, -40.0f, 10.0f}, {38.0f, 40.0f, 30.0f}, 50.0f);      // base
+	cloth.mesh.Box(frame, {-42.0f, -36.0f, 30.0f}, {-24.0f, 36.0f, 98.0f}, 50.0f, 16); // back
+	cloth.mesh.Box(frame, {-40.0f, -42.0f, 30.0f}, {40.0f, -28.0f, 64.0f}, 50.0f);     // arms
 	cloth.mesh.Box(frame, {-40.0f, 28.0f, 30.0f}, {40.0f, 42.0f, 64.0f}, 50.0f);
-	cloth.mesh.Box(frame, {-24.0f, -28.0f, 30.0f}, {36.0f, 28.0f, 44.0f}, 50.0f); // cushion
-	cloth.mesh.Lathe(Frame::Along(frame.Point({-42.0f, -36.0f, 98.0f}), frame.yAxis),
-	                 {{0.0f, 0.0f}, {9.0f, 0.0f}, {9.0f, 72.0f}, {0.0f, 72.0f}}, 10, 50.0f, false);
-	cloth.mesh.Lathe(Frame::Along(frame.Point({-40.0f, -42.0f, 64.0f}), frame.xAxis),
-	                 {{0.0f, 0.0f}, {7.0f, 0.0f}, {7.0f, 80.0f}, {0.0f, 80.0f}}, 10, 50.0f, false);
-	cloth.mesh.Lathe(Frame::Along(frame.Point({-40.0f, 42.0f, 64.0f}), frame.xAxis),
-	                 {{0.0f, 0.0f}, {7.0f, 0.0f}, {7.0f, 80.0f}, {0.0f, 80.0f}}, 10, 50.0f, false);
+	cloth.mesh.Box(frame, {-24.0f, -28.0f, 30.0f}, {36.0f, 28.0f, 44.0f}, 50.0f, 16); // cushion
+	// The rolls reach a little past the box faces, so that their end caps do not lie in them.
+	cloth.mesh.Lathe(Frame::Along(frame.Point({-42.0f, -36.5f, 98.0f}), frame.yAxis),
+	                 {{0.0f, 0.0f}, {9.0f, 0.0f}, {9.0f, 73.0f}, {0.0f, 73.0f}}, 10, 50.0f, false);
+	cloth.mesh.Lathe(Frame::Along(frame.Point({-40.5f, -42.0f, 64.0f}), frame.xAxis),
+	                 {{0.0f, 0.0f}, {7.0f, 0.0f}, {7.0f, 81.0f}, {0.0f, 81.0f}}, 10, 50.0f, false);
+	cloth.mesh.Lathe(Frame::Along(frame.Point({-40.5f, 42.0f, 64.0f}), frame.xAxis),
+	                 {{0.0f, 0.0f}, {7.0f, 0.0f}, {7.0f, 81.0f}, {0.0f, 81.0f}}, 10, 50.0f, false);
 	for (float x : {-36.0f, 32.0f})
 	{
 		for (float y : {-36.0f, 32.0f})
@@ -384,7 +396,8 @@ void Presents(RoomLayout& layout)
 		runs[i % runs.size()].mesh.Box(frame, {-hx, -hy, 0.0f}, {hx, hy, g.sz}, 30.0f, 16);
 		SceneRun& ribbon = i % 2 == 0 ? gold : red;
 		ribbon.mesh.Box(frame, {-hx - 0.3f, -2.0f, 0.0f}, {hx + 0.3f, 2.0f, g.sz + 0.3f}, 10.0f, 16);
-		ribbon.mesh.Box(frame, {-2.0f, -hy - 0.3f, 0.0f}, {2.0f, hy + 0.3f, g.sz + 0.3f}, 10.0f, 16);
+		// The second band lies over the first where they cross, not in the same plane.
+		ribbon.mesh.Box(frame, {-2.0f, -hy - 0.3f, 0.0f}, {2.0f, hy + 0.3f, g.sz + 0.45f}, 10.0f, 16);
 		// The bow: two loops leaning apart.
 		ribbon.mesh.Prism(Frame{frame.Point({0.0f, -0.5f, g.sz}), frame.xAxis, frame.zAxis, frame.yAxis},
 		                  {{0.0f, 0.0f},
