@@ -107,7 +107,7 @@ ModelDraft Fir()
 		const float base = 34.0f + tier * (kFirHeight - 60.0f) / kFirTiers;
 		const float radius = TierRadius(base);
 		const float top = base + 34.0f;
-		body.mesh.Lathe(kUp, {{radius * 0.75f, base + 2.0f}, {radius * 0.25f, top}, {0.0f, top + 2.0f}}, 16,
+		body.mesh.Lathe(kUp, {{radius * 0.6f, base + 2.0f}, {radius * 0.2f, top}, {0.0f, top + 2.0f}}, 16,
 		                40.0f, false, 4.0f);
 		const int count = 9 + static_cast<int>(radius / 8.0f);
 		for (int i = 0; i < count; ++i)

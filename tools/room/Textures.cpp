@@ -415,48 +415,136 @@ Image RadialGlow(uint32_t rgb, float falloff)
 	             });
 }
 
-// Fir branch: a twig with needles either side, transparent around it; the twig runs up the
-// middle of the picture.
+// Needles drawn one by one into a square picture. Each remembers, per texel it covers, how far
+// along the needle the texel lies and how far from its axis, so that a needle can be painted dark
+// where it grows and fresh green at its tip, rounded across its width, with a shade of its own.
+class NeedleCanvas
+{
+public:
+	struct Texel
+	{
+		float along = -1.0f; // 0 where the needle grows, 1 at its tip; -1 where no needle is
+		float across = 0.0f; // 0 on the needle's axis, 1 at its edge
+		float shade = 1.0f;
+	};
+
+	explicit NeedleCanvas(int size) : size(size), texels(static_cast<size_t>(size) * size) {}
+
+	// A later needle lies over the earlier ones.
+	void Needle(float ax, float ay, float bx, float by, float radius, float shade)
+	{
+		const Distance d = Capsule(ax, ay, bx, by, radius);
+		const float dx = bx - ax, dy = by - ay, lengthSquared = dx * dx + dy * dy;
+		const int x0 = std::max(static_cast<int>(std::min(ax, bx) - radius - 1.0f), 0);
+		const int y0 = std::max(static_cast<int>(std::min(ay, by) - radius - 1.0f), 0);
+		const int x1 = std::min(static_cast<int>(std::max(ax, bx) + radius + 2.0f), size);
+		const int y1 = std::min(static_cast<int>(std::max(ay, by) + radius + 2.0f), size);
+		for (int y = y0; y < y1; ++y)
+		{
+			for (int x = x0; x < x1; ++x)
+			{
+				const float px = x + 0.5f, py = y + 0.5f, inside = d(px, py);
+				if (inside < 0.0f)
+				{
+					const float t = Clamp01(((px - ax) * dx + (py - ay) * dy) / lengthSquared);
+					texels[static_cast<size_t>(y) * size + x] = {t, 1.0f + inside / radius, shade};
+				}
+			}
+		}
+	}
+
+	// The same needle and its copies a picture's width or height away, for a picture that tiles.
+	void WrappedNeedle(float ax, float ay, float bx, float by, float radius, float shade)
+	{
+		for (int oy = -1; oy <= 1; ++oy)
+		{
+			for (int ox = -1; ox <= 1; ++ox)
+			{
+				const float sx = static_cast<float>(ox * size), sy = static_cast<float>(oy * size);
+				Needle(ax + sx, ay + sy, bx + sx, by + sy, radius, shade);
+			}
+		}
+	}
+
+	const Texel& At(float x, float y) const
+	{
+		return texels[static_cast<size_t>(y) * size + static_cast<size_t>(x)];
+	}
+
+	// The needle's colour at a texel it covers: from `root` to `tip` along it, darker at its edges.
+	static Color Paint(const Texel& n, const Color& root, const Color& tip, float light)
+	{
+		const float l = light * n.shade * (1.0f - 0.35f * n.across * n.across);
+		const Color c = Mix(root, tip, std::pow(n.along, 0.8f));
+		return Color{c.r * l, c.g * l, c.b * l, 1.0f};
+	}
+
+private:
+	int size;
+	std::vector<Texel> texels;
+};
+
+const Color kNeedleRoot = Hex(0x0d2715);
+const Color kNeedleTip = Hex(0x5a9a4c);
+
+// Fir branch: a brown twig up the middle of the picture with needles either side, transparent
+// between them. The transparent texels carry the needles' middle green: the smaller mipmaps
+// average them in, and black there would draw dark rims round the spray.
 Image NeedleBranch()
 {
 	const int size = 256;
 	Random random(81);
-	Mask needles(size, size);
-	auto stroke = [&](float ax, float ay, float bx, float by, float width)
-	{
-		const Distance d = Capsule(ax, ay, bx, by, width);
-		for (int y = static_cast<int>(std::min(ay, by) - 4); y < std::max(ay, by) + 4; ++y)
-		{
-			for (int x = static_cast<int>(std::min(ax, bx) - 4); x < std::max(ax, bx) + 4; ++x)
-			{
-				if (x >= 0 && y >= 0 && x < size && y < size && d(x + 0.5f, y + 0.5f) < 0.0f)
-				{
-					needles.At(x, y) = 1.0f;
-				}
-			}
-		}
-	};
-	for (float y = 8.0f; y < size - 4; y += 3.0f)
+	NeedleCanvas needles(size);
+	for (float y = 8.0f; y < size - 4; y += 3.5f)
 	{
 		const float reach = NeedleReach(1.0f - y / size) * size;
 		for (int side = -1; side <= 1; side += 2)
 		{
 			const float length = reach * random.Uniform(0.6f, 1.0f);
-			stroke(size * 0.5f, y, size * 0.5f + side * length, y - length * 0.35f, kNeedleStroke * size);
+			const float rise = random.Uniform(0.22f, 0.35f);
+			needles.Needle(size * 0.5f, y, size * 0.5f + side * length, y - length * rise,
+			               kNeedleStroke * size, random.Uniform(0.8f, 1.15f));
 		}
 	}
-	stroke(size * 0.5f, 0.0f, size * 0.5f, static_cast<float>(size), 3.0f);
 	const TileNoise tint(82, 16, size);
+	const Color twig = Hex(0x4d3522);
+	const Color clear = WithAlpha(Mix(kNeedleRoot, kNeedleTip, 0.45f), 0.0f);
+	const Distance twigShape = Capsule(size * 0.5f, 0.0f, size * 0.5f, static_cast<float>(size), 2.2f);
 	return Paint(size, size,
 	             [&](float x, float y)
 	             {
-		             const int ix = std::min(static_cast<int>(x), size - 1),
-		                       iy = std::min(static_cast<int>(y), size - 1);
-		             if (needles.At(ix, iy) <= 0.0f)
+		             if (twigShape(x, y) < 0.0f)
 		             {
-			             return Color{0.0f, 0.0f, 0.0f, 0.0f};
+			             return twig;
 		             }
-		             return Mix(Hex(0x12361f), Hex(0x3f7a3a), tint(x, y));
+		             const NeedleCanvas::Texel& n = needles.At(x, y);
+		             return n.along < 0.0f
+		                        ? clear
+		                        : NeedleCanvas::Paint(n, kNeedleRoot, kNeedleTip, 0.9f + 0.2f * tint(x, y));
+	             });
+}
+
+// The tree's body inside the branches: a thicket of short needles, all leaning down the cone,
+// over a dark core. It tiles.
+Image FirBody()
+{
+	const int size = 256;
+	Random random(19);
+	NeedleCanvas needles(size);
+	for (int i = 0; i < 2600; ++i)
+	{
+		const float x = random.Uniform(0.0f, static_cast<float>(size)),
+		            y = random.Uniform(0.0f, static_cast<float>(size));
+		const float angle = random.Uniform(-0.45f, 0.45f), length = random.Uniform(9.0f, 20.0f);
+		needles.WrappedNeedle(x, y, x + std::sin(angle) * length, y + std::cos(angle) * length, 1.1f,
+		                      random.Uniform(0.55f, 1.0f));
+	}
+	const Color core = Hex(0x08170c);
+	return Paint(size, size,
+	             [&](float x, float y)
+	             {
+		             const NeedleCanvas::Texel& n = needles.At(x, y);
+		             return n.along < 0.0f ? core : NeedleCanvas::Paint(n, kNeedleRoot, kNeedleTip, 0.85f);
 	             });
 }
 
@@ -662,7 +750,7 @@ void TextureSet::PaintAll()
 	Add("ad_lampglow.tga", RadialGlow(0xffd890, 2.5f), true);
 
 	Add("tex_needles.tga", NeedleBranch(), true);
-	Add("tex_firbody.tga", Fur(0x1a4024, 19), false);
+	Add("tex_firbody.tga", FirBody(), false);
 	Add("tex_bark.tga", Wood(0x5a4030, 0x2a1c12, 20, 128), false);
 	Add("tex_bauble_red.tga", Swatch(0xb01020, 0.1f, 21), false);
 	Add("tex_bauble_gold.tga", Swatch(0xd0a030, 0.1f, 22), false);
