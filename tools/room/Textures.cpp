@@ -368,23 +368,42 @@ namespace
 Image FarFirs()
 {
 	const FarFirRow row = FarFirLayout();
+	// Each fir has its own number of branch tiers; seeded in layout order, so the same every build.
+	Random random(23);
+	std::vector<float> tiers;
+	for (size_t i = 0; i < row.firs.size(); ++i)
+	{
+		tiers.push_back(random.Uniform(6.0f, 10.0f));
+	}
+	const TileNoise snowNoise(24, 32, row.width);
+	// Seven tenths of the needles' and the snow's colours: their shade at that distance.
+	const Color needles = Hex(0x0f1b15), snow = Hex(0x919aa5);
 	return Paint(row.width, row.height,
 	             [&](float x, float y)
 	             {
 		             const float up = row.height - y;
-		             for (const FarFir& fir : row.firs)
+		             for (size_t i = 0; i < row.firs.size(); ++i)
 		             {
-			             const float half = fir.width * 0.5f * (1.0f - up / fir.height);
-			             const float jag = 0.75f + 0.25f * std::fabs(std::sin(up * 0.35f));
-			             if (up < fir.height && std::fabs(x - fir.x) < half * jag)
+			             const FarFir& fir = row.firs[i];
+			             if (up >= fir.height)
 			             {
-				             const float snow = std::fabs(std::sin(up * 0.35f)) > 0.8f ? 0.5f : 0.0f;
-				             // Seven tenths of the needles' and the snow's colours: their shade at that
-				             // distance.
-				             return Mix(Hex(0x0f1b15), Hex(0x919aa5), snow);
+				             continue;
+			             }
+			             // Each tier droops: widest at its foot, drawn in towards the next one up.
+			             const float tier = up / fir.height * tiers[i];
+			             const float rise = tier - std::floor(tier);
+			             const float half =
+			                 fir.width * 0.5f * (1.0f - up / fir.height) * (1.0f - 0.45f * rise);
+			             const float offset = std::fabs(x - fir.x);
+			             if (offset < half)
+			             {
+				             // Snow lies on the outer branches near each tier's foot, in patches.
+				             const float lying = (rise < 0.3f ? 1.0f - rise / 0.3f : 0.0f) * (offset / half);
+				             const float cover = Clamp01(lying * 1.6f - 0.5f + 0.6f * snowNoise(x, y, 2));
+				             return Mix(needles, snow, cover * 0.8f);
 			             }
 		             }
-		             return Color{0.0f, 0.0f, 0.0f, 0.0f};
+		             return WithAlpha(needles, 0.0f);
 	             });
 }
 
