@@ -95,7 +95,8 @@ ModelDraft Fir()
 	ModelDraft fir{"fir"};
 	Random random(1225);
 	ModelPart hull = Part("Hull", "tex_bark.tga");
-	hull.mesh.Cylinder(kUp, 6.0f, kFirHeight - 20.0f, 10, 40.0f);
+	// The trunk stands in the pot, its foot clear of the pot's bottom.
+	hull.mesh.Cylinder(Frame::At({0.0f, 0.0f, 1.0f}), 6.0f, kFirHeight - 21.0f, 10, 40.0f);
 	// A red pot with a gold rim.
 	ModelPart pot = Part("pot", "tex_paper_red.tga");
 	pot.mesh.Lathe(kUp, {{0.0f, 0.0f}, {20.0f, 0.0f}, {25.0f, 28.0f}, {27.0f, 30.0f}, {0.0f, 30.0f}}, 20,
@@ -121,8 +122,11 @@ ModelDraft Fir()
 			const Vec3 tip = Vec3{0.0f, 0.0f, base + 14.0f - reach * 0.35f} + out * reach;
 			// Two crossed cards per branch: a flat one and a tilted one.
 			branches.mesh.CutOut(root - side * width * 0.5f, side * width, tip - root, SprayOutline());
+			// The tilted card stands off the axis by a little of its own, so that no two of them, a
+			// tier apart at the same bearing, lie in one plane.
 			const Vec3 lift{0.0f, 0.0f, width * 0.4f};
-			branches.mesh.CutOut(root - lift, lift * 2.0f, tip - root, SprayOutline());
+			const Vec3 aside = side * random.Uniform(-1.0f, 1.0f);
+			branches.mesh.CutOut(root + aside - lift, lift * 2.0f, tip - root, SprayOutline());
 		}
 	}
 	// Baubles and bulbs, spread over the outside of the tiers.
@@ -142,10 +146,17 @@ ModelDraft Fir()
 		const float radius = TierRadius(z - 10.0f) * depth;
 		return Vec3{std::cos(angle) * radius, std::sin(angle) * radius, z};
 	};
+	struct Ball
+	{
+		Vec3 centre;
+		float radius;
+	};
+	std::vector<Ball> baubleBalls;
 	for (int i = 0; i < 44; ++i)
 	{
 		const Vec3 at = surfacePoint(random.Uniform(0.75f, 0.95f));
 		const float size = random.Uniform(3.0f, 5.0f);
+		baubleBalls.push_back({at - Vec3{0.0f, 0.0f, size}, size});
 		ModelPart& part = baubles[i % baubles.size()];
 		part.mesh.Sphere(Frame::At(at - Vec3{0.0f, 0.0f, size}), size, 10, 10.0f);
 		part.mesh.Cylinder(Frame::At(at + Vec3{0.0f, 0.0f, size * 0.9f}), 0.8f, 1.5f, 6, 10.0f);
@@ -154,9 +165,23 @@ ModelDraft Fir()
 	bulbs.glow = "tex_bulbs_i.tga";
 	const char* lights[] = {"red_firlight", "blu_firlight", "gre_firlight", "vio_firlight",
 	                        "yel_firlight", "redfirglow",   "grefirglow",   "yelfirglow"};
+	// A bulb is not hung inside a bauble.
+	auto clearOfBaubles = [&](const Vec3& bulb)
+	{
+		return std::none_of(baubleBalls.begin(), baubleBalls.end(),
+		                    [&](const Ball& ball)
+		                    {
+			                    const Vec3 d = bulb - ball.centre;
+			                    return Dot(d, d) < (ball.radius + 2.5f) * (ball.radius + 2.5f);
+		                    });
+	};
 	for (int i = 0; i < 72; ++i)
 	{
-		const Vec3 at = surfacePoint(random.Uniform(0.8f, 1.0f));
+		Vec3 at = surfacePoint(random.Uniform(0.8f, 1.0f));
+		while (!clearOfBaubles(at - Vec3{0.0f, 0.0f, 1.2f}))
+		{
+			at = surfacePoint(random.Uniform(0.8f, 1.0f));
+		}
 		bulbs.mesh.Sphere(Frame::At(at - Vec3{0.0f, 0.0f, 1.2f}), 1.2f, 6, 5.0f);
 		fir.anchors.push_back(Emitter(at, lights[random.Below(8)], "branches"));
 	}
@@ -343,13 +368,15 @@ ModelDraft Railroad(Vec3& chimney)
 		wheels(part.mesh, frame, -6.0f, 6.0f);
 		return part;
 	};
-	ModelPart wagon1 = wagon("wagon01", "tex_wagon.tga", 0.14f);
+	// The first wagon runs close behind the locomotive's cab without reaching into it.
+	const float wagon1Angle = 0.11f;
+	ModelPart wagon1 = wagon("wagon01", "tex_wagon.tga", wagon1Angle);
 	ModelPart wagon2 = wagon("wagon02", "tex_wagon2.tga", -0.12f);
 	// Presents ride in the second wagon.
 	const Frame cargo = TrackFrame(-0.12f);
 	wagon2.mesh.Box(cargo, {-7.0f, -3.5f, 6.0f}, {-1.0f, 3.5f, 14.0f}, 8.0f);
 	wagon2.mesh.Box(cargo, {1.0f, -3.0f, 6.0f}, {7.0f, 3.0f, 12.0f}, 8.0f);
-	const Frame seat = TrackFrame(0.14f);
+	const Frame seat = TrackFrame(wagon1Angle);
 	ModelDraft rider =
 	    Teddy("teddy", 0.35f, Frame{seat.Point({0.0f, 0.0f, 6.0f}), seat.xAxis, seat.yAxis, seat.zAxis});
 	ModelPart teddy = rider.parts.front();
@@ -408,13 +435,20 @@ ModelDraft Stocking(const std::string& name, const std::string& texture)
 	ModelDraft stocking{name};
 	const Frame face{{0.0f, 0.0f, 0.0f}, {0.0f, 1.0f, 0.0f}, {0.0f, 0.0f, 1.0f}, {1.0f, 0.0f, 0.0f}};
 	ModelPart hull = Part("Hull", texture);
-	hull.mesh.Prism(face, {{-8.0f, -30.0f}, {8.0f, -30.0f}, {8.0f, 0.0f}, {-8.0f, 0.0f}}, 5.0f, 20.0f);
-	hull.mesh.Prism(
-	    face,
-	    {{-8.0f, -44.0f}, {10.0f, -46.0f}, {17.0f, -41.0f}, {14.0f, -33.0f}, {8.0f, -28.0f}, {-8.0f, -28.0f}},
-	    5.0f, 20.0f);
+	// Leg and foot in one outline (two would share their faces where they meet); the prism fans
+	// it from the corners' mean, which sees every edge of it.
+	hull.mesh.Prism(face,
+	                {{8.0f, -28.0f},
+	                 {8.0f, 0.0f},
+	                 {-8.0f, 0.0f},
+	                 {-8.0f, -44.0f},
+	                 {10.0f, -46.0f},
+	                 {17.0f, -41.0f},
+	                 {14.0f, -33.0f}},
+	                5.0f, 20.0f);
 	ModelPart cuff = Part("cuff", "tex_paint.tga");
-	cuff.mesh.Box(kUp, {-1.0f, -9.5f, -9.0f}, {6.0f, 9.5f, 0.0f}, 10.0f);
+	// The cuff stands a little proud of the leg's top.
+	cuff.mesh.Box(kUp, {-1.0f, -9.5f, -9.0f}, {6.0f, 9.5f, 0.5f}, 10.0f);
 	stocking.parts = {hull, cuff};
 	return stocking;
 }
