@@ -99,6 +99,13 @@ void CaptureFrozenFrame(AppContext& app)
 	glEnable(GL_TEXTURE_2D);
 	glBindTexture(GL_TEXTURE_2D, app.captureTexture);
 	glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, app.captureSize, app.captureSize);
+	// The copy ends the driver's batch of drawing in the middle of the frame. A software
+	// rasteriser drawing on threads of its own (Mesa's llvmpipe) then starts a second batch for the
+	// rest of the frame while the first is still being drawn, and that second batch keeps what it
+	// last held, a whole frame of binned triangles (several megabytes), for as long as it stays
+	// unused, which is until the next cut or for ever. Waiting for the copy, once per flight, keeps
+	// every frame in one batch.
+	glFinish();
 	glViewport(0, 0, app.clientWidth, app.clientHeight);
 	glClear(GL_DEPTH_BUFFER_BIT);
 }
