@@ -434,6 +434,9 @@ Image RadialGlow(uint32_t rgb, float falloff)
 	             });
 }
 
+const Color kNeedleRoot = Hex(0x0d2715);
+const Color kNeedleTip = Hex(0x5a9a4c);
+
 // Needles drawn one by one into a square picture. Each remembers, per texel it covers, how far
 // along the needle the texel lies and how far from its axis, so that a needle can be painted dark
 // where it grows and fresh green at its tip, rounded across its width, with a shade of its own.
@@ -490,11 +493,12 @@ public:
 		return texels[static_cast<size_t>(y) * size + static_cast<size_t>(x)];
 	}
 
-	// The needle's colour at a texel it covers: from `root` to `tip` along it, darker at its edges.
-	static Color Paint(const Texel& n, const Color& root, const Color& tip, float light)
+	// The needle's colour at a texel it covers: dark green where it grows, fresh at its tip,
+	// darker towards its edges.
+	static Color Paint(const Texel& n, float light)
 	{
 		const float l = light * n.shade * (1.0f - 0.35f * n.across * n.across);
-		const Color c = Mix(root, tip, std::pow(n.along, 0.8f));
+		const Color c = Mix(kNeedleRoot, kNeedleTip, std::pow(n.along, 0.8f));
 		return Color{c.r * l, c.g * l, c.b * l, 1.0f};
 	}
 
@@ -502,9 +506,6 @@ private:
 	int size;
 	std::vector<Texel> texels;
 };
-
-const Color kNeedleRoot = Hex(0x0d2715);
-const Color kNeedleTip = Hex(0x5a9a4c);
 
 // Fir branch: a brown twig up the middle of the picture with needles either side, transparent
 // between them. The transparent texels carry the needles' middle green: the smaller mipmaps
@@ -537,9 +538,7 @@ Image NeedleBranch()
 			             return twig;
 		             }
 		             const NeedleCanvas::Texel& n = needles.At(x, y);
-		             return n.along < 0.0f
-		                        ? clear
-		                        : NeedleCanvas::Paint(n, kNeedleRoot, kNeedleTip, 0.9f + 0.2f * tint(x, y));
+		             return n.along < 0.0f ? clear : NeedleCanvas::Paint(n, 0.9f + 0.2f * tint(x, y));
 	             });
 }
 
@@ -563,7 +562,7 @@ Image FirBody()
 	             [&](float x, float y)
 	             {
 		             const NeedleCanvas::Texel& n = needles.At(x, y);
-		             return n.along < 0.0f ? core : NeedleCanvas::Paint(n, kNeedleRoot, kNeedleTip, 0.85f);
+		             return n.along < 0.0f ? core : NeedleCanvas::Paint(n, 0.85f);
 	             });
 }
 
