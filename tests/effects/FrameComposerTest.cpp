@@ -1,9 +1,8 @@
 // The frame composer on a real GL context under a private X server.
 #include "effects/FrameComposer.h"
 #include "app/AppContext.h"
-#include "app/SaverWindow.h"
 #include "render/Renderer.h"
-#include "tests/support/Xvfb.h"
+#include "tests/support/SaverWindowOnXvfb.h"
 
 #include <GL/glew.h>
 #include <gtest/gtest.h>
@@ -25,17 +24,10 @@ int CentreBrightness()
 // the back buffer over a swap, so the frame just shown is read from there.
 TEST(FrameComposer, FadeInVeilLiftsOverTheFirstFrames)
 {
-	XvfbServer xvfb(640, 480);
-	setenv("DISPLAY", xvfb.Display().c_str(), 1);
-	g_app.keepDisplay = true;
-	g_app.screenWidth = 320;
-	g_app.screenHeight = 240;
-	g_app.colorBits = 32;
-	SDL_Window* window = CreateSaverWindow("veil", 320, 240);
-	ASSERT_NE(window, nullptr);
 	FixedStepTimeSource time(1.0f);
 	g_app.clock.SetTimeSource(&time);
-	InitRenderer(window, g_app);
+	SaverWindowOnXvfb screen;
+	ASSERT_TRUE(screen.Open("veil", 320, 240));
 	g_app.clock.Start();
 
 	const uint8_t white[4] = {255, 255, 255, 255};
@@ -65,8 +57,7 @@ TEST(FrameComposer, FadeInVeilLiftsOverTheFirstFrames)
 	EXPECT_EQ(shown.back(), 255);
 	EXPECT_LE(g_app.fadeAlpha, 0.0f);
 
-	ReleaseSaverWindow();
-	DestroySaverWindow();
+	screen.Close();
 }
 
 TEST(FrameComposer, CaptureTextureSizeFollowsTheDisplayHeight)

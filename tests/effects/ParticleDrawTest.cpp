@@ -1,13 +1,10 @@
 // Particles and the animated fire drawn on a real GL context under a private X server.
-#include "app/AppContext.h"
-#include "app/SaverWindow.h"
 #include "app/Snapshot.h"
 #include "effects/ParticleSystem.h"
 #include "media/MediaStore.h"
-#include "render/Renderer.h"
 #include "scene/AnimatedModel.h"
 #include "tests/support/Process.h"
-#include "tests/support/Xvfb.h"
+#include "tests/support/SaverWindowOnXvfb.h"
 
 #include <GL/glew.h>
 #include <GL/glu.h>
@@ -25,15 +22,7 @@ class ParticleDraw : public ::testing::Test
 protected:
 	static void SetUpTestSuite()
 	{
-		xvfb = new XvfbServer(640, 480);
-		setenv("DISPLAY", xvfb->Display().c_str(), 1);
-		g_app.keepDisplay = true;
-		g_app.screenWidth = kSize;
-		g_app.screenHeight = kSize;
-		g_app.colorBits = 32;
-		window = CreateSaverWindow("particles", kSize, kSize);
-		ASSERT_NE(window, nullptr);
-		InitRenderer(window, g_app);
+		ASSERT_TRUE(screen.Open("particles", kSize, kSize));
 		const uint8_t white[4] = {255, 255, 255, 255};
 		glGenTextures(1, &whiteTexture);
 		glBindTexture(GL_TEXTURE_2D, whiteTexture);
@@ -41,17 +30,11 @@ protected:
 		glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, white);
 	}
 
-	static void TearDownTestSuite()
-	{
-		ReleaseSaverWindow();
-		DestroySaverWindow();
-		delete xvfb;
-		xvfb = nullptr;
-	}
+	static void TearDownTestSuite() { screen.Close(); }
 
 	void SetUp() override
 	{
-		ASSERT_NE(window, nullptr);
+		ASSERT_TRUE(screen.IsOpen());
 		LookAlongY();
 	}
 
@@ -81,8 +64,7 @@ protected:
 		return pixel[0];
 	}
 
-	static inline XvfbServer* xvfb = nullptr;
-	static inline SDL_Window* window = nullptr;
+	static inline SaverWindowOnXvfb screen;
 	static inline GLuint whiteTexture = 0;
 };
 } // namespace

@@ -1,13 +1,10 @@
 // The GL error report on a real context under a private X server: errors provoked on purpose
 // must be seen, so that the whole-program runs that find none prove something.
 #include "render/GlErrorReport.h"
-#include "app/AppContext.h"
 #include "app/LogFile.h"
-#include "app/SaverWindow.h"
-#include "render/Renderer.h"
 #include "tests/support/Files.h"
+#include "tests/support/SaverWindowOnXvfb.h"
 #include "tests/support/TempDir.h"
-#include "tests/support/Xvfb.h"
 
 #include <GL/glew.h>
 #include <gtest/gtest.h>
@@ -24,32 +21,21 @@ class GlErrorReportOnContext : public ::testing::Test
 protected:
 	static void SetUpTestSuite()
 	{
-		xvfb = new XvfbServer(640, 480);
-		setenv("DISPLAY", xvfb->Display().c_str(), 1);
 		setenv("GLIMMERHEARTH_GL_DEBUG", "1", 1);
-		g_app.keepDisplay = true;
-		g_app.screenWidth = 64;
-		g_app.screenHeight = 64;
-		g_app.colorBits = 32;
-		window = CreateSaverWindow("errors", 64, 64);
-		ASSERT_NE(window, nullptr);
-		InitRenderer(window, g_app);
+		ASSERT_TRUE(screen.Open("errors", 64, 64));
 		startedByRenderer = g_glErrors.Active();
 	}
 
 	static void TearDownTestSuite()
 	{
 		g_glErrors.Stop();
-		ReleaseSaverWindow();
-		DestroySaverWindow();
+		screen.Close();
 		unsetenv("GLIMMERHEARTH_GL_DEBUG");
-		delete xvfb;
-		xvfb = nullptr;
 	}
 
 	void SetUp() override
 	{
-		ASSERT_NE(window, nullptr);
+		ASSERT_TRUE(screen.IsOpen());
 		g_logFile.Open((dir.Path() / "errors.log").string());
 	}
 
@@ -63,14 +49,12 @@ protected:
 		g_glErrors.Start(source);
 	}
 
-	static XvfbServer* xvfb;
-	static SDL_Window* window;
+	static SaverWindowOnXvfb screen;
 	static bool startedByRenderer;
 	TempDir dir;
 };
 
-XvfbServer* GlErrorReportOnContext::xvfb = nullptr;
-SDL_Window* GlErrorReportOnContext::window = nullptr;
+SaverWindowOnXvfb GlErrorReportOnContext::screen;
 bool GlErrorReportOnContext::startedByRenderer = false;
 
 // The renderer turned the report on by itself, with the driver's own descriptions (llvmpipe has

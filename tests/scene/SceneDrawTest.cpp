@@ -1,17 +1,15 @@
 // The room loaded from a small test scene and drawn through the saver's own frame, on a real GL
 // context under a private X server; the checks look at the pixels of the frames.
 #include "app/AppContext.h"
-#include "app/SaverWindow.h"
 #include "app/Snapshot.h"
 #include "effects/FrameComposer.h"
 #include "media/MediaStore.h"
-#include "render/Renderer.h"
 #include "render/TextureManager.h"
 #include "scene/Scene.h"
 #include "scene/SharedVertexArray.h"
 #include "tests/scene/ByteFixture.h"
 #include "tests/scene/TestRoom.h"
-#include "tests/support/Xvfb.h"
+#include "tests/support/SaverWindowOnXvfb.h"
 
 #include <GL/glew.h>
 #include <gtest/gtest.h>
@@ -19,7 +17,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -41,15 +38,8 @@ class SceneDraw : public testing::Test
 protected:
 	static void SetUpTestSuite()
 	{
-		xvfb = std::make_unique<XvfbServer>(800, 600);
-		setenv("DISPLAY", xvfb->Display().c_str(), 1);
-		g_app.keepDisplay = true;
-		g_app.screenWidth = kWidth;
-		g_app.screenHeight = kHeight;
-		g_app.colorBits = 32;
-		ASSERT_NE(CreateSaverWindow("room", kWidth, kHeight), nullptr);
 		g_app.clock.SetTimeSource(&time);
-		InitRenderer(g_app.window, g_app);
+		ASSERT_TRUE(screen.Open("room", kWidth, kHeight));
 		g_app.clock.Start();
 		supportsQueries = g_app.hasOcclusionQuery;
 		supportsBuffers = g_app.hasVertexBuffers;
@@ -59,9 +49,7 @@ protected:
 	{
 		g_scene.Release();
 		g_textures.ReleaseAll();
-		ReleaseSaverWindow();
-		DestroySaverWindow();
-		xvfb.reset();
+		screen.Close();
 	}
 
 	// Loads the room with the chosen vertex source and visibility variant.
@@ -131,7 +119,7 @@ protected:
 		WritePng(std::string(folder) + "/" + name, kWidth, kHeight, topDown);
 	}
 
-	static inline std::unique_ptr<XvfbServer> xvfb;
+	static inline SaverWindowOnXvfb screen;
 	static inline FixedStepTimeSource time{1.0f};
 	static inline std::vector<uint8_t> archive;
 	static inline bool supportsQueries = false;
