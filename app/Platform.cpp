@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include <dirent.h>
+#include <malloc.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -133,4 +134,12 @@ std::string Sys_TempDir()
 {
 	const char* dir = std::getenv("TMPDIR");
 	return (dir != nullptr && *dir != '\0') ? dir : "/tmp";
+}
+
+void Sys_SetUpHeapForLongRuns()
+{
+	// Setting either threshold also stops glibc from raising them by itself as large blocks
+	// are freed, which it would do after loading the textures.
+	mallopt(M_MMAP_THRESHOLD, 256 * 1024);
+	mallopt(M_TRIM_THRESHOLD, 32 * 1024 * 1024);
 }

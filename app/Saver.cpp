@@ -13,6 +13,7 @@
 #include "overlay/ClockOverlay.h"
 #include "render/GlErrorReport.h"
 #include "render/LoadingScreen.h"
+#include "render/SubmissionPacer.h"
 #include "render/TextureManager.h"
 #include "scene/Scene.h"
 
@@ -105,6 +106,7 @@ void ShutDown()
 	g_logFile.WriteLine("Min fps: ", clock.minFps);
 	g_logFile.WriteLine("Fps: ", (clock.maxFps + clock.minFps) * 0.5f);
 	g_glErrors.Stop();
+	g_submissionPacer.Release();
 	g_logFile.Close();
 	ReleaseSaverWindow();
 	DestroySaverWindow();
@@ -133,6 +135,7 @@ void RunSaver()
 {
 	g_logFile.WriteLine("Starting...");
 	g_logFile.WriteLine("Starting init OpenGL");
+	Sys_SetUpHeapForLongRuns();
 	std::srand(g_snapshot.Active() ? g_snapshot.Seed() : Sys_Milliseconds());
 	if (g_snapshot.Active())
 	{

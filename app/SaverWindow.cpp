@@ -7,6 +7,7 @@
 #include "app/Platform.h"
 #include "app/RunMode.h"
 #include "render/GlErrorReport.h"
+#include "render/SubmissionPacer.h"
 
 #include <GL/glew.h>
 #include <GL/glu.h>
@@ -292,6 +293,7 @@ void SwapSaverBuffers()
 		return;
 	}
 	g_glErrors.CheckFrame();
+	g_submissionPacer.EndFrame();
 	SDL_GL_SwapWindow(g_app.window);
 }
 

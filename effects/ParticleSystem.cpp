@@ -1,6 +1,7 @@
 #include "effects/ParticleSystem.h"
 
 #include "media/MediaStore.h"
+#include "render/SubmissionPacer.h"
 #include "render/TextureManager.h"
 
 #include <GL/glew.h>
@@ -425,6 +426,7 @@ void ParticleSystem::Draw()
 		glBindTexture(GL_TEXTURE_2D, group.texture);
 		glBlendFunc(static_cast<GLenum>(first.srcBlend), static_cast<GLenum>(first.dstBlend));
 		glDrawArrays(GL_QUADS, first.firstVertex, group.vertexCount);
+		g_submissionPacer.CountTriangles(group.vertexCount / 2);
 	}
 	glDepthMask(GL_TRUE);
 	glDisableClientState(GL_VERTEX_ARRAY);

@@ -4,6 +4,7 @@
 #include "app/LogFile.h"
 #include "app/SaverWindow.h"
 #include "render/GlErrorReport.h"
+#include "render/SubmissionPacer.h"
 #include "settings/Settings.h"
 
 #include <GL/glew.h>
@@ -120,6 +121,7 @@ void InitRenderer(SDL_Window* window, AppContext& app)
 	g_glErrors.StartIfRequested();
 	LogDriver(app);
 	ProbeCapabilities(app, loaderUp);
+	g_submissionPacer.Init(loaderUp && GLEW_ARB_sync);
 	g_logFile.WriteLine("Model manager init");
 	HandOverGamma(app);
 }

@@ -2,6 +2,7 @@
 
 #include "app/LogFile.h"
 #include "media/MediaStore.h"
+#include "render/SubmissionPacer.h"
 #include "render/TextureManager.h"
 
 #include <GL/glew.h>
@@ -426,6 +427,7 @@ void AnimatedModel::Draw()
 	glDepthMask(GL_FALSE);
 	glBlendFunc(GL_SRC_ALPHA, GL_ONE);
 	glDrawArrays(GL_TRIANGLES, 0, faceCount * 3);
+	g_submissionPacer.CountTriangles(faceCount);
 
 	glDisable(GL_BLEND);
 	glDepthMask(GL_TRUE);

@@ -2,6 +2,7 @@
 
 #include "app/AppContext.h"
 #include "render/Draw2D.h"
+#include "render/SubmissionPacer.h"
 #include "scene/Scene.h"
 #include "scene/SharedVertexArray.h"
 
@@ -98,6 +99,20 @@ Quat AxisHalfTurn(float degrees, int axis)
 	return q;
 }
 
+// Each pass over a mesh or a run goes through one of these two, so that the pacer counts it.
+void DrawMeshTriangles(const ModelMesh& mesh)
+{
+	const uint32_t* indices = mesh.indices ? mesh.indices->data() : nullptr;
+	glDrawElements(GL_TRIANGLES, mesh.indexCount, GL_UNSIGNED_INT, indices);
+	g_submissionPacer.CountTriangles(mesh.indexCount / 3);
+}
+
+void DrawRunTriangles(const SceneSubmesh& submesh)
+{
+	glDrawArrays(GL_TRIANGLES, submesh.firstVertex, submesh.vertexCount);
+	g_submissionPacer.CountTriangles(submesh.vertexCount / 3);
+}
+
 void DrawMesh(const ModelMesh& mesh)
 {
 	glDisable(GL_BLEND);
@@ -113,13 +128,12 @@ void DrawMesh(const ModelMesh& mesh)
 	}
 	glDisable(GL_CULL_FACE);
 	glEnable(GL_ALPHA_TEST);
-	const uint32_t* indices = mesh.indices ? mesh.indices->data() : nullptr;
-	glDrawElements(GL_TRIANGLES, mesh.indexCount, GL_UNSIGNED_INT, indices);
+	DrawMeshTriangles(mesh);
 	if (mesh.material.hasReflection)
 	{
 		BeginLayer(GL_SRC_COLOR, GL_ONE, mesh.material.reflectionTexture);
 		EnableSphereMap();
-		glDrawElements(GL_TRIANGLES, mesh.indexCount, GL_UNSIGNED_INT, indices);
+		DrawMeshTriangles(mesh);
 		EndLayer(GL_SRC_COLOR, GL_ONE_MINUS_SRC_ALPHA);
 		glDisable(GL_BLEND);
 		TextureGenerationOff();
@@ -127,7 +141,7 @@ void DrawMesh(const ModelMesh& mesh)
 	if (mesh.material.hasGlow)
 	{
 		BeginLayer(GL_SRC_COLOR, GL_ONE, mesh.material.glowTexture);
-		glDrawElements(GL_TRIANGLES, mesh.indexCount, GL_UNSIGNED_INT, indices);
+		DrawMeshTriangles(mesh);
 		EndLayer(GL_SRC_COLOR, GL_ONE_MINUS_SRC_ALPHA);
 		glDisable(GL_BLEND);
 		TextureGenerationOff();
@@ -264,7 +278,7 @@ void DrawSubmesh(const SceneSubmesh& submesh, bool texturesOff)
 		glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
 		glBlendFunc(GL_SRC_ALPHA, GL_ONE);
 	}
-	glDrawArrays(GL_TRIANGLES, submesh.firstVertex, submesh.vertexCount);
+	DrawRunTriangles(submesh);
 	if (submesh.additive)
 	{
 		glEnable(GL_LIGHTING);
@@ -275,14 +289,14 @@ void DrawSubmesh(const SceneSubmesh& submesh, bool texturesOff)
 	if (submesh.hasGlow)
 	{
 		BeginLayer(GL_SRC_COLOR, GL_ONE, submesh.glowTexture);
-		glDrawArrays(GL_TRIANGLES, submesh.firstVertex, submesh.vertexCount);
+		DrawRunTriangles(submesh);
 		EndLayer(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
 	}
 	if (submesh.hasLightmap)
 	{
 		PointTexCoordsAt(offsetof(SharedVertex, lightmapUv));
 		BeginLayer(GL_ONE_MINUS_SRC_ALPHA, GL_SRC_COLOR, submesh.lightmapTexture);
-		glDrawArrays(GL_TRIANGLES, submesh.firstVertex, submesh.vertexCount);
+		DrawRunTriangles(submesh);
 		EndLayer(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
 		PointTexCoordsAt(offsetof(SharedVertex, uv));
 	}
