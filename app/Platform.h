@@ -41,9 +41,9 @@ int Sys_CountProcessesNamed(const std::string& name);
 bool Sys_DesktopSize(int& width, int& height);
 
 // Sets the C library's heap up for a process that draws for hours. Blocks of 256 KiB and more
-// get mappings of their own, given back when freed: the GL driver streams vertex arrays through
-// megabyte buffers, and in the heap small allocations settle in the holes those leave, so that
-// each new buffer extends the heap and it creeps up a megabyte at a time. Freed heap memory is
+// get mappings of their own, given back when freed: the GL driver replaces megabyte stream
+// buffers every few seconds, and in the heap small allocations settle in the hole each old one
+// leaves, so that each new one extends the heap and it creeps up a megabyte at a time. Freed heap memory is
 // kept for reuse (up to 32 MiB) instead of being handed back and faulted in again next frame.
 void Sys_SetUpHeapForLongRuns();
 

@@ -6,6 +6,7 @@ SubmissionPacer g_submissionPacer;
 
 namespace
 {
+constexpr int kSliceTriangles = 2000;
 // A slice takes milliseconds; a driver that never signals must not stop the saver for good.
 constexpr GLuint64 kSliceWaitNanoseconds = 1'000'000'000;
 } // namespace
@@ -18,8 +19,7 @@ void SubmissionPacer::Init(bool driverHasFences)
 
 void SubmissionPacer::Release()
 {
-	DropPreviousSlice();
-	trianglesInSlice = 0;
+	EndFrame();
 	active = false;
 }
 

@@ -23,8 +23,6 @@ public:
 	// Just before the swap, which waits for the whole frame anyway.
 	void EndFrame();
 
-	static constexpr int kSliceTriangles = 2000;
-
 private:
 	void EndSlice();
 	void DropPreviousSlice();
