@@ -2,6 +2,8 @@
 
 #include <GL/glew.h>
 
+#include <initializer_list>
+
 SubmissionPacer g_submissionPacer;
 
 namespace
@@ -19,7 +21,8 @@ void SubmissionPacer::Init(bool driverHasFences)
 
 void SubmissionPacer::Release()
 {
-	EndFrame();
+	DropFences();
+	trianglesInSlice = 0;
 	active = false;
 }
 
@@ -38,7 +41,6 @@ void SubmissionPacer::CountTriangles(int triangles)
 
 void SubmissionPacer::EndFrame()
 {
-	DropPreviousSlice();
 	trianglesInSlice = 0;
 }
 
@@ -48,19 +50,28 @@ void SubmissionPacer::EndSlice()
 	GLsync thisSlice = glFenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0);
 	// The flush starts the rasteriser on this slice while the next one is being submitted.
 	glFlush();
-	if (previousSlice != nullptr)
+	if (lastSlice != nullptr)
 	{
-		glClientWaitSync(static_cast<GLsync>(previousSlice), 0, kSliceWaitNanoseconds);
+		glClientWaitSync(static_cast<GLsync>(lastSlice), 0, kSliceWaitNanoseconds);
 	}
-	DropPreviousSlice();
-	previousSlice = thisSlice;
+	// Each rasteriser thread has signalled the last slice, so it let go of the fence before.
+	if (sliceBeforeLast != nullptr)
+	{
+		glDeleteSync(static_cast<GLsync>(sliceBeforeLast));
+	}
+	sliceBeforeLast = lastSlice;
+	lastSlice = thisSlice;
 }
 
-void SubmissionPacer::DropPreviousSlice()
+void SubmissionPacer::DropFences()
 {
-	if (previousSlice != nullptr)
+	for (void* fence : {lastSlice, sliceBeforeLast})
 	{
-		glDeleteSync(static_cast<GLsync>(previousSlice));
-		previousSlice = nullptr;
+		if (fence != nullptr)
+		{
+			glDeleteSync(static_cast<GLsync>(fence));
+		}
 	}
+	lastSlice = nullptr;
+	sliceBeforeLast = nullptr;
 }

@@ -15,23 +15,28 @@ class SubmissionPacer
 public:
 	// On the current context, once GLEW is up: without fences (GL_ARB_sync) every call is a no-op.
 	void Init(bool driverHasFences);
-	// Drops the fence still waited on; the context must still be current.
+	// Drops the fences still held; the context must still be current.
 	void Release();
 
 	// After each draw call, with the number of triangles it drew.
 	void CountTriangles(int triangles);
-	// Just before the swap, which waits for the whole frame anyway.
+	// Just before the swap, which waits for the whole frame anyway: the next frame's first
+	// slice starts there.
 	void EndFrame();
 
 private:
 	void EndSlice();
-	void DropPreviousSlice();
+	void DropFences();
 
 	bool active = false;
 	int trianglesInSlice = 0;
-	// The fence after the slice before the current one; the driver's handle (GLsync), kept
-	// opaque so that this header needs no GL headers.
-	void* previousSlice = nullptr;
+	// The fences after the last two slices: the driver's handles (GLsync), kept opaque so that
+	// this header needs no GL headers. A fence is deleted only once the slice after it has been
+	// drawn. llvmpipe's rasteriser threads still hold a fence's lock for a moment after a waiter
+	// can see it signalled; deleted then, the driver may free it while they do, and their unlock
+	// writes into freed heap memory (a crash in malloc minutes later).
+	void* lastSlice = nullptr;
+	void* sliceBeforeLast = nullptr;
 };
 
 extern SubmissionPacer g_submissionPacer;
