@@ -42,7 +42,7 @@ bool Sys_DesktopSize(int& width, int& height);
 
 // Sets the C library's heap up for a process that draws for hours. Blocks of 64 KiB and more get
 // mappings of their own, given back when freed. The GL driver allocates such blocks for the
-// frame it is drawing (a software rasteriser's 64 KiB bins, megabyte stream buffers replaced
+// frame it is drawing (a software rasteriser's 64 KiB bins, megabyte upload buffers replaced
 // every few seconds); in the heap, small allocations settle in the holes they leave, so the heap
 // keeps the size of the busiest moment so far and steps up whenever a view outdoes it. Freed
 // heap memory is kept for reuse (up to 32 MiB) instead of being handed back and faulted in again
