@@ -22,6 +22,8 @@ namespace
 constexpr uint32_t kVeilTexture = 0;
 // A cursor that moves further than this between two frames ends the saver.
 constexpr int kMouseMoveLimit = 30;
+// Glass keeps all but its clearest texels.
+constexpr float kGlassAlphaReference = 0.00001f;
 
 void ReadCursor(int32_t& x, int32_t& y)
 {
@@ -78,24 +80,19 @@ void EndOnMouseMove(AppContext& app)
 	app.referenceCursorY = app.cursorY;
 }
 
-// The previous frame's opaque list, drawn into the lower-left square and copied into the
-// capture texture. The camera's fixed 4:3 projection squeezed into a square is stretched back to
-// its proportions when the quad covers the screen.
-void CaptureFrozenFrame(AppContext& app)
+// The objects drawn into the lower-left square and copied into the capture texture. The
+// camera's fixed 4:3 projection squeezed into a square is stretched back to its proportions when
+// the quad covers the screen.
+void DrawIntoCaptureTexture(AppContext& app, const std::vector<SceneObject*>& objects, float frameTime,
+                            bool withParticles)
 {
-	if (!app.captureRequested)
-	{
-		return;
-	}
-	app.captureRequested = false;
 	glViewport(0, 0, app.captureSize, app.captureSize);
-	g_scene.DrawList(g_scene.opaqueList, 0.001f, app.clock.dt);
+	g_scene.DrawList(objects, 0.001f, frameTime);
 	glAlphaFunc(GL_ALWAYS, 0.0f);
-	if (app.clock.fps > 20.0f)
+	if (withParticles)
 	{
 		g_particles.Draw();
 	}
-	app.crossFadeAlpha = 1.2f;
 	glEnable(GL_TEXTURE_2D);
 	glBindTexture(GL_TEXTURE_2D, app.captureTexture);
 	glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, app.captureSize, app.captureSize);
@@ -108,6 +105,24 @@ void CaptureFrozenFrame(AppContext& app)
 	glFinish();
 	glViewport(0, 0, app.clientWidth, app.clientHeight);
 	glClear(GL_DEPTH_BUFFER_BIT);
+}
+
+void QueueCrossFade(AppContext& app, float alpha)
+{
+	FrameComposer::QueueQuad(app, 0.0f, 0.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, alpha, app.captureTexture,
+	                         GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+}
+
+// The frozen frame of a cut: the previous frame's opaque list.
+void CaptureFrozenFrame(AppContext& app)
+{
+	if (!app.captureRequested)
+	{
+		return;
+	}
+	app.captureRequested = false;
+	DrawIntoCaptureTexture(app, g_scene.opaqueList, app.clock.dt, app.clock.fps > 20.0f);
+	app.crossFadeAlpha = 1.2f;
 }
 
 void DrawScenePass(AppContext& app)
@@ -164,6 +179,25 @@ void DrawQueuedQuads(AppContext& app)
 	}
 	app.screenQuads.clear();
 }
+
+// A cut between flights draws with state that no other frame has: the last view again, into the
+// capture texture, then the frozen frame over the new view. A driver that builds its shaders as
+// it meets new state would do so at the first cut, minutes into the run (llvmpipe compiled nine
+// there, and froze the picture for 0.4 s when its shader cache was cold). So once, after the
+// first frame is shown, under the fade-in from black, the saver rehearses a cut with every object
+// of the room, in the order of a frame, into the back buffer, which the next frame clears; the
+// objects' animations do not move on.
+void RehearseCut(AppContext& app)
+{
+	app.cutRehearsed = true;
+	DrawIntoCaptureTexture(app, g_scene.EveryObject(false), 0.0f, true);
+	g_scene.DrawList(g_scene.EveryObject(true), kGlassAlphaReference, 0.0f);
+	QueueCrossFade(app, 0.0f);
+	Begin2D(app);
+	DrawQueuedQuads(app);
+	End2D();
+	glLoadIdentity();
+}
 } // namespace
 
 void FrameComposer::QueueQuad(AppContext& app, float x, float y, float halfWidth, float halfHeight, float r,
@@ -193,13 +227,12 @@ void FrameComposer::RenderFrame(AppContext& app)
 	g_particles.Update(app.clock.dt);
 	glAlphaFunc(GL_ALWAYS, 1.0f);
 	g_particles.Draw();
-	g_scene.DrawList(g_scene.glassList, 0.00001f, app.clock.dt);
+	g_scene.DrawList(g_scene.glassList, kGlassAlphaReference, app.clock.dt);
 	// At an alpha of 0 or below the frozen frame would leave the picture as it is; not queuing it
 	// then spares the rasteriser a blended full-screen quad in every frame between cuts.
 	if (app.crossFadeAlpha > 0.0f)
 	{
-		FrameComposer::QueueQuad(app, 0.0f, 0.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, app.crossFadeAlpha,
-		                         app.captureTexture, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+		QueueCrossFade(app, app.crossFadeAlpha);
 	}
 
 	Begin2D(app);
@@ -210,4 +243,8 @@ void FrameComposer::RenderFrame(AppContext& app)
 	glLoadIdentity();
 	g_snapshot.OnFrameDrawn(app);
 	SwapSaverBuffers();
+	if (!app.cutRehearsed)
+	{
+		RehearseCut(app);
+	}
 }

@@ -612,6 +612,19 @@ void Scene::BuildLists()
 	}
 }
 
+std::vector<SceneObject*> Scene::EveryObject(bool glass) const
+{
+	std::vector<SceneObject*> pass;
+	for (const std::unique_ptr<SceneObject>& object : objects)
+	{
+		if (object->glass == glass)
+		{
+			pass.push_back(object.get());
+		}
+	}
+	return pass;
+}
+
 void Scene::CullPlain()
 {
 	Camera& camera = *CurrentCamera();

@@ -136,6 +136,8 @@ public:
 	void ResetVisibility();
 	void CullAndDrawOpaque(float frameTime);
 	void DrawList(const std::vector<SceneObject*>& list, float alphaReference, float frameTime);
+	// Every object of the glass pass, or of the opaque pass, whether in view or not.
+	std::vector<SceneObject*> EveryObject(bool glass) const;
 
 	std::vector<std::unique_ptr<SceneObject>> objects;
 	std::vector<SceneObject*> zones;

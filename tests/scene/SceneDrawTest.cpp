@@ -264,6 +264,22 @@ TEST_F(SceneDraw, CrossFadeMixesTheFrozenFrameWithTheNewView)
 	EXPECT_EQ(PixelAt(TestRoom::kWallOnlyX, TestRoom::kWallOnlyY).g, 0);
 }
 
+// After the first frame the saver rehearses a cut, unseen, so that the driver meets its work
+// before the first real one; the frames that follow must not show any of it.
+TEST_F(SceneDraw, RehearsedCutLeavesNoTraceInTheFollowingFrames)
+{
+	LoadRoom(supportsBuffers, false);
+	g_app.cutRehearsed = true;
+	DrawFrames(3);
+	const std::vector<uint8_t> unrehearsed = WholeFrame();
+	LoadRoom(supportsBuffers, false);
+	g_app.cutRehearsed = false;
+	DrawFrames(1);
+	ASSERT_TRUE(g_app.cutRehearsed);
+	DrawFrames(2);
+	EXPECT_EQ(WholeFrame(), unrehearsed);
+}
+
 TEST_F(SceneDraw, MissingSceneFileIsAnEmptyRoom)
 {
 	g_mediaStore.Map({}, {});
