@@ -190,8 +190,9 @@ void DrawQueuedQuads(AppContext& app)
 void RehearseCut(AppContext& app)
 {
 	app.cutRehearsed = true;
-	DrawIntoCaptureTexture(app, g_scene.EveryObject(false), 0.0f, true);
-	g_scene.DrawList(g_scene.EveryObject(true), kGlassAlphaReference, 0.0f);
+	DrawIntoCaptureTexture(app, g_scene.EveryObject(/*glass=*/false), /*frameTime=*/0.0f,
+	                       /*withParticles=*/true);
+	g_scene.DrawList(g_scene.EveryObject(/*glass=*/true), kGlassAlphaReference, 0.0f);
 	QueueCrossFade(app, 0.0f);
 	Begin2D(app);
 	DrawQueuedQuads(app);
