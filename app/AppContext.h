@@ -70,7 +70,7 @@ struct AppContext
 	float fadeAlpha = 1.0f;
 	bool captureRequested = false;
 	float crossFadeAlpha = 0.0f;
-	bool cutRehearsed = false;
+	bool drawingRehearsed = false;
 	std::vector<ScreenQuad> screenQuads;
 
 	// The cursor at the previous frame, for the mouse-movement exit.

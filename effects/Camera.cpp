@@ -97,15 +97,7 @@ void Camera::Update(float dt)
 		finished = true;
 		return;
 	}
-	const auto here = static_cast<size_t>(keyIndex);
-	const auto next = static_cast<size_t>(std::min(keyIndex + 1, n - 1));
-	const float t = g_cameraPathT;
-	const Vec3& a = keyPositions[here];
-	const Vec3& b = keyPositions[next];
-	position = {a.x + t * (b.x - a.x), a.y + t * (b.y - a.y), a.z + t * (b.z - a.z)};
-	orientation = Slerp(keyRotations[here], keyRotations[next], t);
-	fovDegrees = ((1.0f - t) * keyFovs[here] + t * keyFovs[next]) * kFovToDegrees;
-
+	PoseBetweenKeys(keyIndex, g_cameraPathT);
 	g_cameraPathT += dt * kPathRate;
 	bool segmentBegins = g_cameraPathT == 0.0f;
 	if (g_cameraPathT > 1.0f)
@@ -125,6 +117,28 @@ void Camera::Update(float dt)
 		ReturnToFirstKey();
 		finished = true;
 	}
+	UpdateViewVectors();
+}
+
+void Camera::PoseBetweenKeys(int32_t key, float t)
+{
+	const int32_t last = KeyCount() - 1;
+	const auto here = static_cast<size_t>(std::clamp(key, 0, last));
+	const auto next = static_cast<size_t>(std::clamp(key + 1, 0, last));
+	const Vec3& a = keyPositions[here];
+	const Vec3& b = keyPositions[next];
+	position = {a.x + t * (b.x - a.x), a.y + t * (b.y - a.y), a.z + t * (b.z - a.z)};
+	orientation = Slerp(keyRotations[here], keyRotations[next], t);
+	fovDegrees = ((1.0f - t) * keyFovs[here] + t * keyFovs[next]) * kFovToDegrees;
+}
+
+void Camera::ShowKey(int32_t key)
+{
+	if (keyPositions.empty())
+	{
+		return;
+	}
+	PoseBetweenKeys(key, 0.0f);
 	UpdateViewVectors();
 }
 

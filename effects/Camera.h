@@ -19,6 +19,8 @@ public:
 	void Restart();
 	// One path step, then the view vectors.
 	void Update(float dt);
+	// The view from a key of the flight, leaving the flight's progress alone.
+	void ShowKey(int32_t key);
 	// Projection and view into OpenGL, then the view frustum.
 	void Apply() const;
 	// The arrow keys: an offset in the camera's own frame, scaled by the frame step.
@@ -42,6 +44,7 @@ public:
 
 private:
 	void ReturnToFirstKey();
+	void PoseBetweenKeys(int32_t key, float t);
 	void UpdateViewVectors();
 };
 

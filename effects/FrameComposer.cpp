@@ -13,6 +13,7 @@
 
 #include <GL/glew.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace
@@ -125,7 +126,7 @@ void CaptureFrozenFrame(AppContext& app)
 	app.crossFadeAlpha = 1.2f;
 }
 
-void DrawScenePass(AppContext& app)
+void SetScenePassState()
 {
 	const float fogColour[4] = {0.8f, 0.8f, 0.8f, 1.0f};
 	glEnable(GL_FOG);
@@ -135,7 +136,31 @@ void DrawScenePass(AppContext& app)
 	glFogf(GL_FOG_START, 2720.0f);
 	glFogf(GL_FOG_END, 12600.0f);
 	glEnable(GL_CULL_FACE);
-	const float dt = app.clock.dt;
+	glEnable(GL_BLEND);
+	glEnable(GL_ALPHA_TEST);
+	glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+	glAlphaFunc(GL_GREATER, 0.6f);
+	glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+}
+
+// The opaque objects in the current camera's view, which also emit the particles of the frame.
+void DrawOpaquePass(float frameTime)
+{
+	SetScenePassState();
+	g_scene.CullAndDrawOpaque(frameTime);
+	glEnable(GL_TEXTURE_2D);
+	glBindTexture(GL_TEXTURE_2D, 0);
+}
+
+void DrawParticlesAndGlass(float frameTime)
+{
+	glAlphaFunc(GL_ALWAYS, 1.0f);
+	g_particles.Draw();
+	g_scene.DrawList(g_scene.glassList, kGlassAlphaReference, frameTime);
+}
+
+void MoveCameraAndObjects(float dt)
+{
 	if (Camera* camera = g_scene.CurrentCamera())
 	{
 		camera->Update(dt);
@@ -144,12 +169,6 @@ void DrawScenePass(AppContext& app)
 		g_scene.CurrentCamera()->Apply();
 		g_particles.SetCameraPosition(g_scene.CurrentCamera()->position);
 	}
-	glEnable(GL_BLEND);
-	glEnable(GL_ALPHA_TEST);
-	glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-	glAlphaFunc(GL_GREATER, 0.6f);
-	glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-	g_scene.drawnObjects = 0;
 	for (const auto& object : g_scene.objects)
 	{
 		if (object->hasPath)
@@ -157,9 +176,6 @@ void DrawScenePass(AppContext& app)
 			StepObjectPath(*object, dt);
 		}
 	}
-	g_scene.CullAndDrawOpaque(dt);
-	glEnable(GL_TEXTURE_2D);
-	glBindTexture(GL_TEXTURE_2D, 0);
 }
 
 void DrawQueuedQuads(AppContext& app)
@@ -180,16 +196,66 @@ void DrawQueuedQuads(AppContext& app)
 	app.screenQuads.clear();
 }
 
+// What drawing the flights' views unseen moves, to be put back as it was.
+struct ViewsInPlay
+{
+	// The views move the cameras, and a cut in the next frame draws from the current one before
+	// it takes its next step.
+	std::vector<Camera> cameras = g_scene.cameras;
+	int32_t currentCamera = g_scene.currentCamera;
+	std::vector<SceneObject*> opaqueList = g_scene.opaqueList;
+	bool occlusionQueries = g_scene.hasOcclusionQuery;
+	Vec3 particleRight = g_particles.CameraRight();
+	Vec3 particleUp = g_particles.CameraUp();
+
+	void Restore() const
+	{
+		g_scene.cameras = cameras;
+		g_scene.currentCamera = currentCamera;
+		g_scene.opaqueList = opaqueList;
+		g_scene.hasOcclusionQuery = occlusionQueries;
+		g_particles.SetCameraVectors(particleRight, particleUp);
+	}
+};
+
+// Eight views spread along each flight: between them they show what the flight passes.
+constexpr int32_t kRehearsedViewsPerFlight = 8;
+// What the driver builds depends on the state of the drawing, not on the size of the picture; a
+// small one keeps the rehearsal short on a software rasteriser at full-screen sizes.
+constexpr int kRehearsalWidth = 320;
+constexpr int kRehearsalHeight = 240;
+
+// The views of every flight, drawn as a frame draws them. The views are culled without occlusion
+// queries, whose answers the next frame would otherwise take for its own view.
+void RehearseFlights(const AppContext& app)
+{
+	const ViewsInPlay saved;
+	g_scene.hasOcclusionQuery = false;
+	glViewport(0, 0, kRehearsalWidth, kRehearsalHeight);
+	for (size_t flight = 0; flight < g_scene.cameras.size(); ++flight)
+	{
+		g_scene.currentCamera = static_cast<int32_t>(flight);
+		Camera& camera = g_scene.cameras[flight];
+		// A flight plays from its first key to its last but one.
+		const int32_t lastKey = camera.KeyCount() - 2;
+		const int32_t stride = std::max(1, lastKey / kRehearsedViewsPerFlight);
+		for (int32_t key = 0; key <= lastKey; key += stride)
+		{
+			camera.ShowKey(key);
+			glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+			g_scene.ResetVisibility();
+			DrawOpaquePass(/*frameTime=*/0.0f);
+			DrawParticlesAndGlass(/*frameTime=*/0.0f);
+		}
+	}
+	glViewport(0, 0, app.clientWidth, app.clientHeight);
+	saved.Restore();
+}
+
 // A cut between flights draws with state that no other frame has: the last view again, into the
-// capture texture, then the frozen frame over the new view. A driver that builds its shaders as
-// it meets new state would do so at the first cut, minutes into the run (llvmpipe compiled nine
-// there, and froze the picture for 0.4 s when its shader cache was cold). So once, after the
-// first frame is shown, under the fade-in from black, the saver rehearses a cut with every object
-// of the room, in the order of a frame, into the back buffer, which the next frame clears; the
-// objects' animations do not move on.
+// capture texture, then the frozen frame over the new view.
 void RehearseCut(AppContext& app)
 {
-	app.cutRehearsed = true;
 	DrawIntoCaptureTexture(app, g_scene.EveryObject(/*glass=*/false), /*frameTime=*/0.0f,
 	                       /*withParticles=*/true);
 	g_scene.DrawList(g_scene.EveryObject(/*glass=*/true), kGlassAlphaReference, 0.0f);
@@ -198,6 +264,22 @@ void RehearseCut(AppContext& app)
 	DrawQueuedQuads(app);
 	End2D();
 	glLoadIdentity();
+}
+
+// A driver that builds its shaders and keeps its buffers as it meets new state (llvmpipe does)
+// would otherwise do so whenever a flight first shows a part of the room, and at the first cut,
+// minutes into the run: a stall in the picture (0.4 s at the first cut with a cold shader cache),
+// and memory taken then rather than at the start. So once, after the first frame is shown, under
+// the fade-in from black, the saver draws every flight's views and a cut, unseen, into the back
+// buffer, which the next frame clears. Animations do not move on and nothing is emitted.
+void RehearseDrawing(AppContext& app)
+{
+	app.drawingRehearsed = true;
+	const bool emitting = g_particles.Enabled();
+	g_particles.SetEnabled(false);
+	RehearseCut(app);
+	RehearseFlights(app);
+	g_particles.SetEnabled(emitting);
 }
 } // namespace
 
@@ -224,11 +306,11 @@ void FrameComposer::RenderFrame(AppContext& app)
 
 	CaptureFrozenFrame(app);
 	g_scene.ResetVisibility();
-	DrawScenePass(app);
+	g_scene.drawnObjects = 0;
+	MoveCameraAndObjects(app.clock.dt);
+	DrawOpaquePass(app.clock.dt);
 	g_particles.Update(app.clock.dt);
-	glAlphaFunc(GL_ALWAYS, 1.0f);
-	g_particles.Draw();
-	g_scene.DrawList(g_scene.glassList, kGlassAlphaReference, app.clock.dt);
+	DrawParticlesAndGlass(app.clock.dt);
 	// At an alpha of 0 or below the frozen frame would leave the picture as it is; not queuing it
 	// then spares the rasteriser a blended full-screen quad in every frame between cuts.
 	if (app.crossFadeAlpha > 0.0f)
@@ -244,8 +326,8 @@ void FrameComposer::RenderFrame(AppContext& app)
 	glLoadIdentity();
 	g_snapshot.OnFrameDrawn(app);
 	SwapSaverBuffers();
-	if (!app.cutRehearsed)
+	if (!app.drawingRehearsed)
 	{
-		RehearseCut(app);
+		RehearseDrawing(app);
 	}
 }

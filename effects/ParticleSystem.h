@@ -116,8 +116,11 @@ public:
 	void SetCameraPosition(const Vec3& position) { cameraPosition = position; }
 	// The camera's right and up vectors, as the draw reads them from the model-view matrix.
 	void SetCameraVectors(const Vec3& right, const Vec3& up);
+	const Vec3& CameraRight() const { return cameraRight; }
+	const Vec3& CameraUp() const { return cameraUp; }
 	// Switched off, nothing is spawned any more: the measurement of the room without its effects.
 	void SetEnabled(bool on) { enabled = on; }
+	bool Enabled() const { return enabled; }
 
 	int32_t VerticesWritten() const { return verticesWritten; }
 	// The particles still alive after the last step, over every burst.

@@ -102,6 +102,30 @@ TEST(Camera, PositionBlendsAndViewLooksDownNegativeZ)
 	g_cameraPathT = 0.0f;
 }
 
+// The view from a key leaves the flight where it was; a key past either end shows the nearest
+// one, and a flight without keys keeps its view.
+TEST(Camera, ShowKeyLeavesTheFlightAlone)
+{
+	Camera camera;
+	camera.Load(Flight(6));
+	camera.keyIndex = 2;
+	g_cameraPathT = 0.25f;
+	camera.ShowKey(4);
+	EXPECT_FLOAT_EQ(camera.position.x, 40.0f);
+	EXPECT_NEAR(camera.direction.z, -1.0f, 1e-6);
+	EXPECT_EQ(camera.keyIndex, 2);
+	EXPECT_FLOAT_EQ(g_cameraPathT, 0.25f);
+	camera.ShowKey(99);
+	EXPECT_FLOAT_EQ(camera.position.x, 50.0f);
+	camera.ShowKey(-3);
+	EXPECT_FLOAT_EQ(camera.position.x, 0.0f);
+	g_cameraPathT = 0.0f;
+
+	Camera empty;
+	empty.ShowKey(0);
+	EXPECT_FLOAT_EQ(empty.position.x, 0.0f);
+}
+
 TEST(Camera, ConstantFieldOfViewShowsThirtySevenAndAHalfDegrees)
 {
 	Camera camera;
