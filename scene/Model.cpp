@@ -325,17 +325,27 @@ void ModelCache::Release()
 	}
 }
 
+namespace
+{
+// Exactly 20 anchors take the every-frame regime: 20 spawns a frame are still cheap, and a mesh
+// of 20 emitters then looks like one of 19 rather than flickering one at a time.
+constexpr size_t kEveryFrameAnchors = 20;
+} // namespace
+
+bool AnchorMayEmit(const std::vector<ModelAnchor>& anchors, size_t index)
+{
+	return anchors.size() > kEveryFrameAnchors || anchors[index].kind == 2;
+}
+
 std::vector<int> AnchorsToEmit(const std::vector<ModelAnchor>& anchors, float& emitCursor, float frameTime)
 {
 	std::vector<int> chosen;
 	const int count = static_cast<int>(anchors.size());
-	// Exactly 20 anchors take the every-frame regime: 20 spawns a frame are still cheap, and a
-	// mesh of 20 emitters then looks like one of 19 rather than flickering one at a time.
-	if (count <= 20)
+	if (anchors.size() <= kEveryFrameAnchors)
 	{
 		for (int i = 0; i < count; ++i)
 		{
-			if (anchors[static_cast<size_t>(i)].kind == 2)
+			if (AnchorMayEmit(anchors, static_cast<size_t>(i)))
 			{
 				chosen.push_back(i);
 			}

@@ -170,3 +170,5 @@ private:
 // every emitter anchor goes each frame; with more, one anchor per frame in turn, whatever its
 // kind, moving the model's cursor on by frameTime x 0.4.
 std::vector<int> AnchorsToEmit(const std::vector<ModelAnchor>& anchors, float& emitCursor, float frameTime);
+// Whether AnchorsToEmit ever hands over this anchor of the mesh.
+bool AnchorMayEmit(const std::vector<ModelAnchor>& anchors, size_t index);

@@ -3,6 +3,7 @@
 #include "app/AppContext.h"
 #include "app/Platform.h"
 #include "app/Snapshot.h"
+#include "effects/ParticleSystem.h"
 #include "media/MediaStore.h"
 #include "render/TextureManager.h"
 #include "scene/BssFile.h"
@@ -184,6 +185,42 @@ void Scene::Load()
 	// A missing scene file is an empty room: nothing is drawn and nothing is said.
 	LoadFromBytes({blob.data, blob.size});
 	MediaBlob::Free(blob);
+	// The effects load with the room rather than when a flight first shows their emitters, which
+	// would pause the picture for the file and its sprites, minutes into the run.
+	for (const std::string& name : EffectNames())
+	{
+		g_particles.FindEmitter(name);
+	}
+}
+
+std::set<std::string> Scene::EffectNames() const
+{
+	std::set<std::string> names;
+	for (const std::unique_ptr<SceneAnchor>& anchor : anchors)
+	{
+		if (anchor->kind == 2)
+		{
+			names.insert(anchor->tag);
+		}
+	}
+	for (const std::unique_ptr<SceneObject>& object : objects)
+	{
+		if (!object->model)
+		{
+			continue;
+		}
+		for (const ModelMesh& mesh : object->model->meshes)
+		{
+			for (size_t i = 0; i < mesh.anchors.size(); ++i)
+			{
+				if (AnchorMayEmit(mesh.anchors, i))
+				{
+					names.insert(mesh.anchors[i].tag);
+				}
+			}
+		}
+	}
+	return names;
 }
 
 void Scene::LoadObject(const BssObject& record, std::vector<std::unique_ptr<SceneObject>>& meshObjects)

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <set>
 #include <span>
 #include <string>
 #include <vector>
@@ -162,6 +163,8 @@ private:
 	// The instances queried for the next frame: those their zone marked visible.
 	std::vector<SceneObject*> queryCandidates;
 
+	// The particle effects the room's emitters and its placed models' emitters name.
+	std::set<std::string> EffectNames() const;
 	void LoadObject(const BssObject& record, std::vector<std::unique_ptr<SceneObject>>& meshObjects);
 	void LoadAnchor(const BssAnchor& record, std::vector<std::unique_ptr<SceneObject>>& instances,
 	                std::vector<std::unique_ptr<SceneObject>>& animated);

@@ -183,6 +183,10 @@ TEST(SaverRun, LogShowsEveryStepInOrder)
 	}
 	// The driver strings are the machine's own, not empty.
 	EXPECT_EQ(log.find("Vendor: \r\n"), std::string::npos) << log;
+	// Every texture, the particles' sprites too, loads behind the loading picture: none waits for
+	// a flight to bring its emitter into view.
+	EXPECT_NE(log.find("Texture Sprites/tex_steam.tga loaded"), std::string::npos) << log;
+	EXPECT_EQ(log.find("Start load ", log.find("\nLoading models")), std::string::npos) << log;
 }
 
 double LoggedValue(const std::string& log, const std::string& label)
