@@ -226,7 +226,9 @@ constexpr int kRehearsalWidth = 320;
 constexpr int kRehearsalHeight = 240;
 
 // The views of every flight, drawn as a frame draws them. The views are culled without occlusion
-// queries, whose answers the next frame would otherwise take for its own view.
+// queries, whose answers the next frame would otherwise take for its own view. A quit (the
+// terminate signal, a deactivating host) stops the rehearsal at the next view, so that the saver
+// ends as promptly as in any other frame rather than after every view of every flight.
 void RehearseFlights(const AppContext& app)
 {
 	const ViewsInPlay saved;
@@ -239,7 +241,7 @@ void RehearseFlights(const AppContext& app)
 		// A flight plays from its first key to its last but one.
 		const int32_t lastKey = camera.KeyCount() - 2;
 		const int32_t stride = std::max(1, lastKey / kRehearsedViewsPerFlight);
-		for (int32_t key = 0; key <= lastKey; key += stride)
+		for (int32_t key = 0; key <= lastKey && GetRunMode() != RunMode::Quit; key += stride)
 		{
 			camera.ShowKey(key);
 			glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);

@@ -1,6 +1,7 @@
 // The room loaded from a small test scene and drawn through the saver's own frame, on a real GL
 // context under a private X server; the checks look at the pixels of the frames.
 #include "app/AppContext.h"
+#include "app/RunMode.h"
 #include "app/Snapshot.h"
 #include "effects/FrameComposer.h"
 #include "effects/ParticleSystem.h"
@@ -346,6 +347,29 @@ TEST_F(SceneDraw, RehearsedDrawingLeavesNoTraceInTheFollowingFrames)
 		}
 	}
 	g_particles.Release();
+}
+
+// A quit while the saver rehearses (the terminate signal, a host ending the saver) stops the
+// flights' views at the next one, so the saver ends as promptly as after any other frame.
+TEST_F(SceneDraw, QuitStopsTheRehearsedFlights)
+{
+	const RunMode modeBefore = GetRunMode();
+	const auto objectsDrawnByTheFirstFrame = [](bool rehearsed, RunMode mode)
+	{
+		LoadRoom(supportsBuffers, false);
+		g_app.drawingRehearsed = !rehearsed;
+		SetRunMode(mode);
+		DrawFrames(1);
+		return g_scene.drawnObjects;
+	};
+	const int32_t plain = objectsDrawnByTheFirstFrame(false, RunMode::Saver);
+	const int32_t rehearsed = objectsDrawnByTheFirstFrame(true, RunMode::Saver);
+	const int32_t quitting = objectsDrawnByTheFirstFrame(true, RunMode::Quit);
+	SetRunMode(modeBefore);
+	// The rehearsed cut draws every object once; each flight's views draw more.
+	const auto cut = static_cast<int32_t>(g_scene.objects.size());
+	EXPECT_GT(rehearsed, plain + cut) << "the flights are rehearsed";
+	EXPECT_LE(quitting, plain + cut) << "no view of a flight is drawn once the saver quits";
 }
 
 TEST_F(SceneDraw, MissingSceneFileIsAnEmptyRoom)
