@@ -141,5 +141,5 @@ void Sys_SetUpHeapForLongRuns()
 	// Setting either threshold also stops glibc from raising them by itself as large blocks
 	// are freed, which it would do after loading the textures.
 	mallopt(M_MMAP_THRESHOLD, 64 * 1024);
-	mallopt(M_TRIM_THRESHOLD, 32 * 1024 * 1024);
+	mallopt(M_TRIM_THRESHOLD, 512 * 1024);
 }

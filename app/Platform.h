@@ -40,13 +40,16 @@ int Sys_CountProcessesNamed(const std::string& name);
 // started for the question and shut again.
 bool Sys_DesktopSize(int& width, int& height);
 
-// Sets the C library's heap up for a process that draws for hours. Blocks of 64 KiB and more get
-// mappings of their own, given back when freed. The GL driver allocates such blocks for the
-// frame it is drawing (a software rasteriser's 64 KiB bins, megabyte upload buffers replaced
-// every few seconds); in the heap, small allocations settle in the holes they leave, so the heap
-// keeps the size of the busiest moment so far and steps up whenever a view outdoes it. Freed
-// heap memory is kept for reuse (up to 32 MiB) instead of being handed back and faulted in again
-// next frame.
+// Sets the C library's heap up for a process that draws for hours. The GL driver allocates large
+// blocks for the frame it is drawing (a software rasteriser's 64 KiB bins, megabyte upload buffers
+// replaced every second or so); in the heap, small allocations settle in the holes they leave, so
+// the heap would keep the size of the busiest moment so far and step up whenever a view outdoes
+// it. So blocks of 64 KiB and more get mappings of their own, given back when freed. The C library
+// still carves a large block out of the heap's free top when the top has room for it, so the top
+// is handed back once it reaches 512 KiB and never has room for an upload buffer: one that landed
+// in the heap one time and in a mapping of its own the next would move resident memory by a
+// megabyte for minutes at a time. Any mark under 1 MiB keeps the buffer out; a lower one also
+// keeps the heap's own swing small, as the free top it keeps is resident or not by turns.
 void Sys_SetUpHeapForLongRuns();
 
 // The folder for temporary files: $TMPDIR, else /tmp.
