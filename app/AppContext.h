@@ -46,6 +46,9 @@ struct AppContext
 	bool hosted = false;
 	// Only the saver's own full-screen run ends on the mouse; snapshots and hosts end otherwise.
 	bool mouseEndsSaver = true;
+	// Swaps wait for the display's refresh, except in runs that measure the renderer or draw
+	// into a file (snapshots, --report).
+	bool swapsFollowDisplay = true;
 
 	SDL_Window* window = nullptr;
 	SDL_GLContext glContext = nullptr;

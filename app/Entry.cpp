@@ -14,6 +14,7 @@
 #include <cstdlib>
 
 volatile std::sig_atomic_t g_runMode = static_cast<std::sig_atomic_t>(RunMode::None);
+bool g_modeFailed = false;
 
 namespace
 {
@@ -69,5 +70,5 @@ int RunEntry(const std::string& commandLine)
 	{
 		RunPreview();
 	}
-	return 1;
+	return static_cast<int>(ModeExitStatus());
 }

@@ -31,6 +31,12 @@ bool FixedStepTimeSource::Counter(uint64_t& value)
 	return true;
 }
 
+bool FixedStepTimeSource::Peek(uint64_t& value)
+{
+	value = nanoseconds;
+	return true;
+}
+
 uint64_t FixedStepTimeSource::Frequency()
 {
 	return kNanosecondsPerSecond;
@@ -46,6 +52,16 @@ void FrameClock::Start()
 	dt = 0.0f;
 	counterFrequency = timeSource->Frequency();
 	timeSource->Counter(lastCounter);
+}
+
+void FrameClock::LeaveOutTimeSinceTick()
+{
+	uint64_t counter = 0;
+	if (timeSource->Peek(counter))
+	{
+		lastCounter = counter;
+	}
+	lastSeconds = static_cast<float>(timeSource->Milliseconds()) * 0.001f;
 }
 
 void FrameClock::Tick(float fadeClock)

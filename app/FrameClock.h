@@ -13,6 +13,9 @@ public:
 	virtual uint64_t Frequency() = 0;
 	// The millisecond timer as a wrapping 32-bit count.
 	virtual uint32_t Milliseconds() = 0;
+	// The counter where it stands, for a look between frames: a virtual clock moves on only as
+	// the frames read it (Counter).
+	virtual bool Peek(uint64_t& value) { return Counter(value); }
 };
 
 class SystemTimeSource : public FrameTimeSource
@@ -31,6 +34,7 @@ public:
 	bool Counter(uint64_t& value) override;
 	uint64_t Frequency() override;
 	uint32_t Milliseconds() override;
+	bool Peek(uint64_t& value) override;
 
 private:
 	float step;
@@ -59,6 +63,9 @@ public:
 
 	// The start of the main loop: the loading time is not counted in the first step.
 	void Start();
+	// The time since the last tick is not counted in the next step: work done once between two
+	// frames (the unseen rehearsal of the drawing) must not fast-forward the animations.
+	void LeaveOutTimeSinceTick();
 	// One frame. The fps extremes are only taken once the fade-in has begun (fadeClock not 0).
 	void Tick(float fadeClock);
 

@@ -1,6 +1,7 @@
 #include "app/CommandLine.h"
 #include "app/Entry.h"
 #include "app/HostOptions.h"
+#include "app/RunMode.h"
 #include "app/Snapshot.h"
 
 #include <cstdio>
@@ -16,12 +17,12 @@ int main(int argc, char** argv)
 	if (!g_snapshot.TakeOptions(arguments, error) || !g_host.TakeOptions(arguments, error))
 	{
 		std::fprintf(stderr, "glimmerhearth: %s\n", error.c_str());
-		return 2;
+		return static_cast<int>(ExitStatus::BadOption);
 	}
 	if (g_snapshot.Active() && g_host.Active())
 	{
 		std::fprintf(stderr, "glimmerhearth: a snapshot is drawn in a window of its own, not a host's\n");
-		return 2;
+		return static_cast<int>(ExitStatus::BadOption);
 	}
 	if (g_snapshot.Active() || g_host.Active())
 	{

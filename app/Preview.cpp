@@ -19,7 +19,7 @@ namespace
 // as it does on a quit.
 int EndOnLostDisplay(Display*)
 {
-	std::exit(0);
+	std::exit(static_cast<int>(ExitStatus::Normal));
 }
 
 Display* OpenPreviewDisplay()
@@ -75,6 +75,7 @@ void RunPreview()
 	if (!created)
 	{
 		g_logFile.WriteLine("Create Window failed!");
+		NoteModeFailed();
 		if (display != nullptr)
 		{
 			XCloseDisplay(display);
@@ -86,5 +87,5 @@ void RunPreview()
 	RunPreviewLoop(display, preview);
 	preview.Release();
 	XCloseDisplay(display);
-	std::exit(0);
+	std::exit(static_cast<int>(ExitStatus::Normal));
 }

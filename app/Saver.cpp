@@ -42,6 +42,7 @@ void ChooseDisplay()
 		g_app.colorBits = 32;
 		g_app.keepDisplay = true;
 		g_app.mouseEndsSaver = false;
+		g_app.swapsFollowDisplay = false;
 		return;
 	}
 	if (g_host.Active())
@@ -72,7 +73,7 @@ void ReadCursorPosition()
 
 void ReadLocalTime()
 {
-	g_app.localTime = g_snapshot.Active() ? g_snapshot.Time() : Sys_LocalTime();
+	g_app.localTime = g_snapshot.FixesTime() ? g_snapshot.Time() : Sys_LocalTime();
 }
 
 void ReportStatus(int64_t frames, uint32_t& lastStatusMs)
@@ -136,7 +137,7 @@ void RunSaver()
 	g_logFile.WriteLine("Starting...");
 	g_logFile.WriteLine("Starting init OpenGL");
 	Sys_SetUpHeapForLongRuns();
-	std::srand(g_snapshot.Active() ? g_snapshot.Seed() : Sys_Milliseconds());
+	std::srand(g_snapshot.FixesSeed() ? g_snapshot.Seed() : Sys_Milliseconds());
 	if (g_snapshot.Active())
 	{
 		g_app.clock.SetTimeSource(&g_snapshot.TimeSource());
@@ -157,6 +158,7 @@ void RunSaver()
 	if (window == nullptr)
 	{
 		g_logFile.WriteLine("Create Window failed!");
+		NoteModeFailed();
 		return;
 	}
 	g_logFile.WriteLine("Window is create");

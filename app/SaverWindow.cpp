@@ -4,9 +4,11 @@
 #include "app/DisplayGamma.h"
 #include "app/HostOptions.h"
 #include "app/HostWindow.h"
+#include "app/LogFile.h"
 #include "app/Platform.h"
 #include "app/RunMode.h"
 #include "render/GlErrorReport.h"
+#include "render/Renderer.h"
 #include "render/SubmissionPacer.h"
 
 #include <GL/glew.h>
@@ -86,9 +88,27 @@ SDL_Window* CreateWindowWithClosestPixelFormat(const char* title, int width, int
 		}
 	}
 	Sys_MessageBox(kErrorCaption, "ChoosePixelFormat failed");
+	NoteModeFailed();
 	PostQuitMessage();
 	// The saver still gets its window; the GL calls that follow find no context and do nothing.
 	return SDL_CreateWindow(title, 0, 0, width, height, flags & ~SDL_WINDOW_OPENGL);
+}
+
+// On a display the swaps follow its refresh, so that a graphics card is not kept at full power
+// drawing frames no one sees; the loop still draws a frame every turn and the driver paces it.
+// Adaptive synchronisation (-1) lets a late frame through at once instead of waiting a whole
+// refresh for it, where the driver offers it.
+void SetSwapInterval()
+{
+	if (!g_app.swapsFollowDisplay)
+	{
+		SDL_GL_SetSwapInterval(0);
+	}
+	else if (SDL_GL_SetSwapInterval(-1) != 0)
+	{
+		SDL_GL_SetSwapInterval(1);
+	}
+	g_logFile.WriteLine("Swap interval: ", SDL_GL_GetSwapInterval());
 }
 
 GLdouble AspectOf(int width, int height)
@@ -206,6 +226,7 @@ void FitViewportToWindow(int width, int height)
 	g_app.screenWidth = g_app.clientWidth = width;
 	g_app.screenHeight = g_app.clientHeight = height;
 	ResizeViewport(width, height);
+	FitCaptureTextureToWindow(g_app);
 }
 
 void SetFullScreenMode()
@@ -235,6 +256,7 @@ void SetFullScreenMode()
 	    SDL_SetWindowFullscreen(g_app.window, SDL_WINDOW_FULLSCREEN) != 0)
 	{
 		Sys_MessageBox(kErrorCaption, "Display Mode Not Compatible");
+		NoteModeFailed();
 		PostQuitMessage();
 		return;
 	}
@@ -257,9 +279,10 @@ void CreateRenderContext(SDL_Window* window)
 	if (g_app.glContext == nullptr)
 	{
 		Sys_MessageBox("Error", std::string("Could not create the OpenGL context: ") + SDL_GetError());
-		ExitSaver(0);
+		ExitSaver();
 	}
 	SDL_GL_MakeCurrent(window, g_app.glContext);
+	SetSwapInterval();
 	ResizeViewport(g_app.clientWidth, g_app.clientHeight);
 	g_app.fadeAlpha = 1.0f;
 }
@@ -440,9 +463,9 @@ void DestroySaverWindow()
 	s_hostWindow.Close();
 }
 
-void ExitSaver(int exitCode)
+void ExitSaver()
 {
 	ReleaseSaverWindow();
 	DestroySaverWindow();
-	std::exit(exitCode);
+	std::exit(static_cast<int>(ExitStatus::Failed));
 }

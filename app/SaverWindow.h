@@ -57,6 +57,7 @@ bool IsQuitMessage(const SDL_Event& event);
 void ReleaseSaverWindow();
 // The window itself goes last; the screen gets back the gamma ramp it had before the saver.
 void DestroySaverWindow();
-// Ends the process from inside the saver (undecodable content), giving the display back first:
-// on X11 a mode switch and a gamma ramp would outlive the process.
-[[noreturn]] void ExitSaver(int exitCode);
+// Ends the process from inside the saver when it cannot go on (undecodable content, no GL
+// context), giving the display back first: on X11 a mode switch and a gamma ramp would outlive
+// the process. The exit status says the saver failed.
+[[noreturn]] void ExitSaver();

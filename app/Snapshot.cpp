@@ -172,11 +172,13 @@ bool Snapshot::TakeOptions(std::vector<std::string>& arguments, std::string& err
 		else if (option == "--at")
 		{
 			valid = ParseLocalTime(value, time);
+			timeGiven = true;
 		}
 		else if (option == "--seed")
 		{
 			valid = ParseInt(value, 0, 2147483647, number);
 			seed = static_cast<unsigned>(number);
+			seedGiven = true;
 		}
 		else if (option == "--camera")
 		{
@@ -310,6 +312,7 @@ void Snapshot::Capture(AppContext& app)
 	if (!WritePng(outputPath, w, h, topDown))
 	{
 		std::fprintf(stderr, "glimmerhearth: cannot write the snapshot %s\n", outputPath.c_str());
+		NoteModeFailed();
 	}
 	SetRunMode(RunMode::Quit);
 }

@@ -28,6 +28,9 @@ class Camera;
 //                        the heading in degrees about z from +x, the tilt upwards in degrees and
 //                        the vertical field of view in degrees
 //   --no-effects         leave out the particles, the fire and the glow layers, to measure their cost
+//
+// --seed and --at also hold in a run without --snapshot (a host's window, --window), so that
+// such a run can be compared with a snapshot drawn at the same point.
 class Snapshot
 {
 public:
@@ -40,6 +43,10 @@ public:
 	int Height() const { return height; }
 	unsigned Seed() const { return seed; }
 	const LocalTime& Time() const { return time; }
+	// Whether the run takes its random seed and its local time from here rather than from the
+	// clocks: a snapshot always does, any other run when --seed or --at was given.
+	bool FixesSeed() const { return active || seedGiven; }
+	bool FixesTime() const { return active || timeGiven; }
 	FrameTimeSource& TimeSource() { return fixedTime; }
 	bool Effects() const { return effects; }
 
@@ -64,6 +71,8 @@ private:
 	int height = 720;
 	LocalTime time{2026, 12, 4, 24, 21, 30, 0, 0};
 	unsigned seed = 1;
+	bool seedGiven = false;
+	bool timeGiven = false;
 	bool report = false;
 	bool effects = true;
 	bool fixedView = false;

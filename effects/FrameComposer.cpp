@@ -331,5 +331,6 @@ void FrameComposer::RenderFrame(AppContext& app)
 	if (!app.drawingRehearsed)
 	{
 		RehearseDrawing(app);
+		app.clock.LeaveOutTimeSinceTick();
 	}
 }

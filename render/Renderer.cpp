@@ -9,6 +9,7 @@
 
 #include <GL/glew.h>
 
+#include <algorithm>
 #include <string>
 
 namespace
@@ -24,17 +25,22 @@ void SeedFrameState(AppContext& app)
 	app.fadeClock = 0.0f;
 }
 
+// The storage of the bound capture texture: the lower-left square of the colour buffer.
+void DefineCaptureStorage(AppContext& app)
+{
+	app.captureSize = CaptureSizeFor(app.clientWidth, app.clientHeight);
+	glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 0, 0, app.captureSize, app.captureSize, 0);
+}
+
 void CreateCaptureTexture(AppContext& app)
 {
-	const int size = CaptureSizeFor(app.screenHeight);
-	app.captureSize = size;
 	GLuint texture = 0;
 	glGenTextures(1, &texture);
 	app.captureTexture = texture;
 	glBindTexture(GL_TEXTURE_2D, texture);
 	glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
 	glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-	glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 0, 0, size, size, 0);
+	DefineCaptureStorage(app);
 }
 
 std::string DriverString(GLenum name)
@@ -88,13 +94,32 @@ void HandOverGamma(AppContext& app)
 }
 } // namespace
 
-int CaptureSizeFor(int screenHeight)
+int CaptureSizeFor(int windowWidth, int windowHeight)
 {
-	if (screenHeight >= 1024)
+	const int side = std::min(windowWidth, windowHeight);
+	if (side >= 1024)
 	{
 		return 1024;
 	}
-	return screenHeight >= 512 ? 512 : 256;
+	int size = side >= 512 ? 512 : 256;
+	while (size > side && size > 1)
+	{
+		size /= 2;
+	}
+	return size;
+}
+
+void FitCaptureTextureToWindow(AppContext& app)
+{
+	if (app.captureTexture == 0 || CaptureSizeFor(app.clientWidth, app.clientHeight) == app.captureSize)
+	{
+		return;
+	}
+	GLint bound = 0;
+	glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+	glBindTexture(GL_TEXTURE_2D, app.captureTexture);
+	DefineCaptureStorage(app);
+	glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(bound));
 }
 
 void InitRenderer(SDL_Window* window, AppContext& app)

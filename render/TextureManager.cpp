@@ -54,7 +54,7 @@ uint32_t LoadTga(const std::string& name, std::span<const uint8_t> bytes)
 	if (!DecodeTga(bytes, image))
 	{
 		Sys_MessageBox("Error", "Unable open " + name);
-		ExitSaver(0);
+		ExitSaver();
 	}
 	return Upload(image, image.channels, image.channels == 4 ? GL_RGBA : GL_RGB);
 }
@@ -91,7 +91,7 @@ uint32_t LoadJpeg(const std::string& name, std::span<const uint8_t> bytes)
 	{
 		std::fprintf(stderr, "%s: %s\n", name.c_str(),
 		             error.empty() ? "unsupported JPEG layout" : error.c_str());
-		ExitSaver(1);
+		ExitSaver();
 	}
 	return Upload(image, 3, GL_RGB);
 }
@@ -101,7 +101,7 @@ uint32_t LoadBmp(std::span<const uint8_t> bytes)
 	DecodedImage image;
 	if (!DecodeBmp(bytes, image))
 	{
-		ExitSaver(0);
+		ExitSaver();
 	}
 	return Upload(image, 4, GL_RGB);
 }

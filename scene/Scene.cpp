@@ -168,7 +168,7 @@ template <typename Key> void ExchangeSort(std::vector<std::unique_ptr<SceneObjec
 
 unsigned CameraSeed()
 {
-	return g_snapshot.Active() ? g_snapshot.Seed() : Sys_Milliseconds();
+	return g_snapshot.FixesSeed() ? g_snapshot.Seed() : Sys_Milliseconds();
 }
 
 uint32_t NewQueryName()

@@ -627,6 +627,7 @@ void RunOptionsDialog()
 	{
 		std::fprintf(stderr,
 		             "glimmerhearth: the Options dialog needs a display, and none could be opened.\n");
+		NoteModeFailed();
 		return;
 	}
 	OptionsDialog dialog;

@@ -65,6 +65,27 @@ TEST(FrameClock, SteadyFiftyFivePerSecondGivesUnitSteps)
 	}
 }
 
+// Work done once between two frames (the unseen rehearsal of the drawing) is left out of the
+// next step, with the counter and with the millisecond fallback alike.
+TEST(FrameClock, TimeLeftOutBetweenTicksIsNotCounted)
+{
+	for (const bool haveCounter : {true, false})
+	{
+		ScriptedTime time;
+		time.haveCounter = haveCounter;
+		FrameClock clock = SeededClock(time);
+		time.Advance(20);
+		clock.Tick(1.0f);
+		time.Advance(1500);
+		clock.LeaveOutTimeSinceTick();
+		time.Advance(40);
+		clock.Tick(1.0f);
+		// 40 ms: 2.2 units with the counter, 2 without the factor.
+		EXPECT_NEAR(clock.stepHistory[FrameClock::kHistoryLength - 1], haveCounter ? 2.2f : 2.0f, 1e-3f)
+		    << (haveCounter ? "counter" : "milliseconds");
+	}
+}
+
 TEST(FrameClock, MillisecondFallbackDropsTheFactor)
 {
 	ScriptedTime time;

@@ -256,7 +256,7 @@ TEST_F(PreviewProgramTest, ShowsThePreviewPictureAndEndsWithItsHostWindow)
 	ExpectScaledPicture(host, 160, 120, picture);
 
 	host.Destroy();
-	const ProcessResult result = program.Wait(std::chrono::seconds(1));
+	const ProcessResult result = program.Wait(std::chrono::seconds(30));
 	EXPECT_FALSE(result.timedOut);
 	EXPECT_EQ(result.exitCode, 0) << result.output;
 }
@@ -267,7 +267,7 @@ TEST_F(PreviewProgramTest, QuitSignalEndsThePreviewWithExitCodeZero)
 	ChildProcess program({ProgramPath(), "/p", host.IdText()}, ProgramEnvironment());
 	ASSERT_TRUE(WaitForPicture(host, 120, 90));
 	program.Signal(SIGTERM);
-	const ProcessResult result = program.Wait(std::chrono::seconds(2));
+	const ProcessResult result = program.Wait(std::chrono::seconds(30));
 	EXPECT_EQ(result.exitCode, 0) << result.output;
 	// Our window went with the process; the host window is intact.
 	EXPECT_TRUE(WaitFor([&] { return host.PixelAt(60, 45) == Rgb{0, 0, 0}; }));

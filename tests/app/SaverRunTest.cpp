@@ -6,6 +6,7 @@
 #include "tests/support/Process.h"
 #include "tests/support/ScreenRamp.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/XScreen.h"
 #include "tests/support/Xvfb.h"
 
 #include <gtest/gtest.h>
@@ -18,7 +19,6 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
-#include <thread>
 #include <tuple>
 #include <vector>
 
@@ -226,18 +226,21 @@ TEST(SaverRun, SpaceKeepsRunningAnyOtherKeyEnds)
 	ChildProcess saver({ProgramPath(), "/s"}, RunEnvironment(xvfb, dir));
 	ASSERT_TRUE(WaitFor(
 	    [&] { return ReadFile(dir.Path() / "saver.log").find("OpenGL initialized") != std::string::npos; }));
-	std::this_thread::sleep_for(std::chrono::milliseconds(500));
 
 	const auto space = RunProcess({"/usr/bin/xdotool", "key", "space"}, {{"DISPLAY", xvfb.Display()}});
 	ASSERT_EQ(space.exitCode, 0) << space.output;
-	std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+	// xdotool returns once the server has sent the key on; frames drawn after that show the
+	// saver read it and went on.
+	const XScreen shown(xvfb.Display());
+	EXPECT_TRUE(shown.ShowsNewFrames(2)) << "the saver stopped drawing after Space";
 	EXPECT_EQ(ReadFile(dir.Path() / "saver.log").find("Set old Gamma"), std::string::npos)
 	    << "Space ended the saver";
 
 	const auto press = RunProcess({"/usr/bin/xdotool", "key", "a"}, {{"DISPLAY", xvfb.Display()}});
 	EXPECT_EQ(press.exitCode, 0) << press.output;
-	const auto result = saver.Wait(std::chrono::seconds(20));
+	const auto result = saver.Wait(std::chrono::seconds(30));
 	EXPECT_FALSE(result.timedOut) << "a key press did not end the saver";
+	EXPECT_EQ(result.exitCode, 0) << result.output;
 	EXPECT_NE(ReadFile(dir.Path() / "saver.log").find("Fps: "), std::string::npos);
 }
 
@@ -251,7 +254,7 @@ TEST(SaverRun, TerminateSignalRunsTheFullShutdown)
 	saver.Signal(SIGTERM);
 	const auto result = saver.Wait(std::chrono::seconds(20));
 	EXPECT_FALSE(result.timedOut);
-	EXPECT_EQ(result.exitCode, 1) << result.output;
+	EXPECT_EQ(result.exitCode, 0) << result.output;
 	const std::string log = ReadFile(dir.Path() / "saver.log");
 	const size_t gamma = log.find("\r\nSet old Gamma: ");
 	const size_t maxFps = log.find("\r\nMax fps: ");
@@ -294,7 +297,7 @@ TEST(SaverRun, DriversWithoutBuffersOrQueriesDrawTheRoom)
 		const auto result = RunProcess({ProgramPath(), "--snapshot", shot.string(), "--frames", "40",
 		                                "--size", "320x240", "--at", "2026-12-24 21:30:00", "--seed", "3"},
 		                               environment);
-		EXPECT_EQ(result.exitCode, 1) << name << ": " << result.output;
+		EXPECT_EQ(result.exitCode, 0) << name << ": " << result.output;
 		return ReadPng(shot);
 	};
 	const RgbImage full = shoot("full", "");

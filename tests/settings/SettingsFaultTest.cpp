@@ -122,12 +122,10 @@ TEST(SettingsFault, HugeFileIsNotReadWhole)
 	constexpr off_t kHugeSize = 100 * 1024 * 1024;
 	ASSERT_EQ(truncate(home.File().c_str(), kHugeSize), 0);
 
+	// What is read is counted rather than timed: on busy cores a time says little.
 	const uint64_t before = BytesReadSoFar();
-	const auto start = std::chrono::steady_clock::now();
 	const Settings settings = Loaded();
-	const auto took = std::chrono::steady_clock::now() - start;
 	EXPECT_LT(BytesReadSoFar() - before, 1024u * 1024u);
-	EXPECT_LT(took, std::chrono::seconds(2));
 
 	EXPECT_EQ(settings.gamma, 3.0f);
 	EXPECT_EQ(home.Read(), firstRun);
