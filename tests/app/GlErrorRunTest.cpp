@@ -57,7 +57,7 @@ TEST(GlErrorRun, SaverRunsAndShutsDownWithoutErrors)
 	ChildProcess saver({ProgramPath(), "/s"}, DebugEnvironment(xvfb, dir));
 	ASSERT_TRUE(WaitFor([&]
 	                    { return ReadFile(dir.Path() / "saver.log").find("Status: ") != std::string::npos; },
-	                    std::chrono::seconds(30)))
+	                    std::chrono::seconds(120)))
 	    << ReadFile(dir.Path() / "saver.log");
 	saver.Signal(SIGTERM);
 	const auto result = saver.Wait();

@@ -48,7 +48,7 @@ private:
 // Polls the condition every 50 ms until it holds (true) or the limit passes (false). The limit is
 // generous: the suite shares two cores with other work.
 bool WaitFor(const std::function<bool()>& condition,
-             std::chrono::milliseconds limit = std::chrono::seconds(30));
+             std::chrono::milliseconds limit = std::chrono::seconds(60));
 
 // The built program (under a test name, see Process.cpp) and folders of this build.
 std::string ProgramPath();
