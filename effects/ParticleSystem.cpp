@@ -16,8 +16,9 @@ namespace
 {
 // Degrees to radians the way the content was authored: pi taken as 3.14.
 constexpr float kDegreesToRadians = 0.017444444444444446f;
-// A layer never holds more particles than the vertex array has quads, whatever its file says.
-constexpr int32_t kMaxParticlesPerBurst = ParticleSystem::kVertexCapacity / 4;
+// An effect never holds more particles than the vertex array has quads, whatever its file says:
+// one emission could not show more, and each one costs its step all the same.
+constexpr int32_t kMaxParticlesPerEffect = ParticleSystem::kVertexCapacity / 4;
 
 // A random whole number in 0 ... n - 1, or 0 when n truncates to 0. Values beyond the int
 // range (and NaN) are clamped first, so no file value reaches an undefined conversion.
@@ -47,11 +48,14 @@ bool ParticleEmitter::Parse(std::span<const uint8_t> bytes, std::vector<std::str
 	{
 		return false;
 	}
+	// The layers share the effect's particles in file order; those past the limit get none.
+	int32_t particlesLeft = kMaxParticlesPerEffect;
 	for (const ParticleFormat::Layer& fileLayer : fileLayers)
 	{
 		ParticleLayer layer;
 		layer.params = fileLayer.params;
-		layer.params.particleCount = std::clamp(layer.params.particleCount, 0, kMaxParticlesPerBurst);
+		layer.params.particleCount = std::clamp(layer.params.particleCount, 0, particlesLeft);
+		particlesLeft -= layer.params.particleCount;
 		layers.push_back(layer);
 		spriteNames.push_back(fileLayer.spriteName);
 	}

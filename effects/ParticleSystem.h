@@ -29,7 +29,8 @@ struct ParticleEmitter
 {
 	std::vector<ParticleLayer> layers;
 
-	// Parses the file's bytes; the layer textures are left at 0.
+	// Parses the file's bytes; the layer textures are left at 0. The layers together hold at most
+	// as many particles as the vertex array has quads.
 	bool Parse(std::span<const uint8_t> bytes, std::vector<std::string>& spriteNames);
 };
 

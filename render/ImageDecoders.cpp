@@ -6,6 +6,8 @@
 #include <cstdio>
 
 #include <jpeglib.h>
+// After jpeglib.h, which it needs.
+#include <jerror.h>
 
 namespace
 {
@@ -310,6 +312,7 @@ namespace
 struct JpegErrorManager
 {
 	jpeg_error_mgr standard; // first, so the library's pointer to it points at the whole record
+	void (*standardWarning)(j_common_ptr, int) = nullptr;
 	std::jmp_buf escape;
 	char message[JMSG_LENGTH_MAX];
 };
@@ -319,6 +322,20 @@ struct JpegErrorManager
 	auto* errors = reinterpret_cast<JpegErrorManager*>(info->err);
 	errors->standard.format_message(info, errors->message);
 	std::longjmp(errors->escape, 1);
+}
+
+// Where the data breaks off (the end of the file, or a marker inside a scan) the library makes up
+// the rest of the picture and decodes it all the same: a few hundred bytes would cost the work
+// and memory of the largest picture a header may claim. Such a picture is refused instead; the
+// library's other warnings keep their usual handling.
+void EscapeFromMissingData(j_common_ptr info, int level)
+{
+	const int code = info->err->msg_code;
+	if (level < 0 && (code == JWRN_JPEG_EOF || code == JWRN_HIT_MARKER))
+	{
+		EscapeFromJpegError(info);
+	}
+	reinterpret_cast<JpegErrorManager*>(info->err)->standardWarning(info, level);
 }
 
 struct JpegDecoder
@@ -376,6 +393,8 @@ bool DecodeJpeg(std::span<const uint8_t> bytes, DecodedImage& image, std::string
 	JpegDecoder decoder;
 	decoder.info.err = jpeg_std_error(&decoder.errors.standard);
 	decoder.errors.standard.error_exit = EscapeFromJpegError;
+	decoder.errors.standardWarning = decoder.errors.standard.emit_message;
+	decoder.errors.standard.emit_message = EscapeFromMissingData;
 	const bool decoded = DecodeJpegGuarded(decoder, bytes, image);
 	jpeg_destroy_decompress(&decoder.info);
 	if (!decoded)

@@ -229,19 +229,18 @@ bool AnimatedModel::AddAnimation(const BsaAnimFile& file)
 	BoneAnimation animation;
 	animation.frameCount = file.frameCount;
 	animation.trackCount = static_cast<int32_t>(file.tracks.size());
-	animation.frames.resize(static_cast<size_t>(kMaxAnimationTracks) * kMaxAnimationFrames);
-	for (size_t t = 0; t < file.tracks.size(); ++t)
+	animation.frames.reserve(file.tracks.size() * static_cast<size_t>(file.frameCount));
+	for (const BsaTrack& track : file.tracks)
 	{
-		const BsaTrack& track = file.tracks[t];
 		if (track.boneIndex < 0 || static_cast<size_t>(track.boneIndex) >= bones.size() ||
 		    track.frames.size() != static_cast<size_t>(file.frameCount))
 		{
 			return false;
 		}
 		animation.trackBones.push_back(track.boneIndex);
-		for (size_t f = 0; f < track.frames.size(); ++f)
+		for (const BoneTransform& frame : track.frames)
 		{
-			animation.frames[t * kMaxAnimationFrames + f] = MatrixFromTransform(track.frames[f]);
+			animation.frames.push_back(MatrixFromTransform(frame));
 		}
 	}
 	animations.push_back(std::move(animation));

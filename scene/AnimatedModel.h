@@ -22,13 +22,13 @@ struct AnimatedBone
 	std::vector<int32_t> children;
 };
 
-// One bone animation, in a record of fixed capacity: 60 tracks of 500 frames.
+// One bone animation: at most 60 tracks of 500 frames, held as large as the file has them.
 struct BoneAnimation
 {
 	int32_t frameCount = 0;
 	int32_t trackCount = 0;
 	std::vector<int32_t> trackBones;
-	std::vector<Mat4> frames; // kMaxAnimationTracks * kMaxAnimationFrames, track after track
+	std::vector<Mat4> frames; // trackCount * frameCount, track after track
 	int32_t currentFrame = 0;
 	int32_t step = 0; // frames advanced when the fraction last wrapped
 	float fraction = 0.0f;
@@ -36,7 +36,7 @@ struct BoneAnimation
 
 	const Mat4& Frame(int32_t track, int32_t frame) const
 	{
-		return frames[static_cast<size_t>(track) * kMaxAnimationFrames + static_cast<size_t>(frame)];
+		return frames[static_cast<size_t>(track) * static_cast<size_t>(frameCount) + static_cast<size_t>(frame)];
 	}
 	// The track that drives `bone`, or -1.
 	int32_t TrackOf(int32_t bone) const;

@@ -85,6 +85,15 @@ std::vector<std::string> NeededLibraries(const fs::path& elf)
 	return libraries;
 }
 
+// gzip -n: no file name and no time stamp in the header, so every build makes the same bytes.
+void ExpectReproducibleGzip(const fs::path& path)
+{
+	const std::string compressed = ReadFile(path);
+	ASSERT_GE(compressed.size(), 10u) << path;
+	EXPECT_EQ(compressed[3] & 0x08, 0) << path << ": file name stored";
+	EXPECT_EQ(compressed.substr(4, 4), std::string(4, '\0')) << path << ": time stamp stored";
+}
+
 // Width and height from a PNG file's header chunk.
 bool PngSize(const fs::path& path, int& width, int& height)
 {
@@ -218,11 +227,7 @@ TEST_F(PackageSerial, HoldsDesktopEntriesAndThemeIcons)
 TEST_F(PackageSerial, ManualPageDocumentsSwitchesOptionsFilesAndEnvironment)
 {
 	const fs::path page = root / "usr/share/man/man6/glimmerhearth.6.gz";
-	// gzip -n: no file name and no time stamp in the header, so every build makes the same bytes.
-	const std::string compressed = ReadFile(page);
-	ASSERT_GE(compressed.size(), 10u);
-	EXPECT_EQ(compressed[3] & 0x08, 0) << "file name stored";
-	EXPECT_EQ(compressed.substr(4, 4), std::string(4, '\0')) << "time stamp stored";
+	ExpectReproducibleGzip(page);
 
 	const std::string text = Shell("gzip -dc " + Quoted(page));
 	EXPECT_EQ(text.rfind(".TH GLIMMERHEARTH 6 ", 0), 0u);
@@ -235,6 +240,50 @@ TEST_F(PackageSerial, ManualPageDocumentsSwitchesOptionsFilesAndEnvironment)
 		EXPECT_NE(text.find(documented), std::string::npos) << documented;
 	}
 	EXPECT_EQ(text.find('@'), std::string::npos) << "a placeholder left in the page";
+}
+
+// Debian's checker finds nothing to object to: no error, no warning, not even a note.
+TEST_F(PackageSerial, LintianFindsNothing)
+{
+	const std::string report =
+	    Shell("lintian --info --pedantic --fail-on error,warning,info,pedantic " + Quoted(package) + " 2>&1");
+	for (const std::string& line : Lines(report))
+	{
+		EXPECT_FALSE(line.size() > 2 && line[1] == ':' && line[2] == ' ') << line;
+	}
+}
+
+// The package is native, so its changelog is changelog.gz, and its latest entry is this version.
+TEST_F(PackageSerial, ChangelogStartsWithThisVersion)
+{
+	const fs::path changelog = root / "usr/share/doc/glimmerhearth/changelog.gz";
+	ExpectReproducibleGzip(changelog);
+	const std::string version = Field("Version");
+	const std::string text = Shell("gzip -dc " + Quoted(changelog));
+	EXPECT_EQ(text.rfind("glimmerhearth (" + version.substr(0, version.find('\n')) + ") ", 0), 0u) << text;
+}
+
+// The copyright file names the fonts whose glyphs the content is drawn with, under the licences
+// their own packages state.
+TEST_F(PackageSerial, CopyrightCarriesTheFontLicences)
+{
+	const std::string copyright = ReadFile(root / "usr/share/doc/glimmerhearth/copyright");
+	EXPECT_EQ(copyright.rfind("Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/\n", 0),
+	          0u);
+	EXPECT_NE(copyright.find("\nFiles: *\nCopyright: "), std::string::npos);
+	const std::pair<const char*, const char*> fonts[] = {{"fonts-urw-base35", "License: AGPL-3\n"},
+	                                                     {"fonts-dejavu-core", "License: bitstream-vera\n"}};
+	for (const auto& [package, licence] : fonts)
+	{
+		EXPECT_NE(copyright.find(std::string("(Debian package ") + package + ")"), std::string::npos) << package;
+		// The licence text, word for word as the font's package has it, up to the next paragraph.
+		const std::string original = ReadFile(fs::path("/usr/share/doc") / package / "copyright");
+		const size_t start = original.find(licence);
+		ASSERT_NE(start, std::string::npos) << package;
+		const size_t end = original.find("\n\n", start);
+		const std::string text = original.substr(start, end == std::string::npos ? end : end - start);
+		EXPECT_NE(copyright.find(text), std::string::npos) << package;
+	}
 }
 
 // The program as the package installs it (stripped, from its own folder) starts and draws: a

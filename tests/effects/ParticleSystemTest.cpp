@@ -267,3 +267,29 @@ TEST(ParticleSystem, MissingOrMalformedFilesGiveEmptyEffects)
 	EXPECT_EQ(emitter.layers[0].params.particleCount, ParticleSystem::kVertexCapacity / 4);
 	EXPECT_FALSE(emitter.Parse(std::span(bytes).first(bytes.size() / 2), names));
 }
+
+// However many particles the layers of a file ask for, one emission spawns no more than the vertex
+// array can show: the layers share that many in file order.
+TEST(ParticleSystem, AnEffectHoldsNoMoreParticlesThanTheArrayShows)
+{
+	constexpr int32_t kQuads = ParticleSystem::kVertexCapacity / 4;
+	std::vector<ParticleFormat::Layer> layers(5, {"fir_redlight.tga", SpriteLayer(2000000000)});
+	layers[0].params.particleCount = kQuads - 10;
+	layers[2].params.particleCount = -5;
+	ParticleEmitter emitter;
+	std::vector<std::string> names;
+	ASSERT_TRUE(emitter.Parse(ParticleFormat::WriteFile(layers), names));
+	ASSERT_EQ(emitter.layers.size(), 5u);
+	const int32_t expected[] = {kQuads - 10, 10, 0, 0, 0};
+	for (size_t i = 0; i < 5; ++i)
+	{
+		EXPECT_EQ(emitter.layers[i].params.particleCount, expected[i]) << "layer " << i;
+	}
+
+	ParticleSystem system;
+	system.AddEmitter("heavy", emitter);
+	system.Emit(At("heavy"));
+	system.Update(2.0f);
+	EXPECT_EQ(system.LiveParticles(), kQuads);
+	EXPECT_EQ(system.VerticesWritten(), ParticleSystem::kVertexCapacity);
+}

@@ -5,6 +5,7 @@
 
 #include <jpeglib.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <initializer_list>
 
@@ -349,5 +350,48 @@ TEST(DecodeJpeg, CorruptStreamsFailWithTheLibraryMessage)
 	std::string error;
 	EXPECT_FALSE(DecodeJpeg({}, image, error));
 	EXPECT_NE(error.find("Empty"), std::string::npos) << error;
+}
+
+// The position of the first `marker` (0xFF, code) in a stream.
+size_t MarkerAt(const Bytes& stream, uint8_t code)
+{
+	const uint8_t marker[] = {0xFF, code};
+	return static_cast<size_t>(
+	    std::search(stream.begin(), stream.end(), std::begin(marker), std::end(marker)) - stream.begin());
+}
+
+// The library would make up the rest of a picture whose data breaks off, and decode it all: a
+// header claiming 16384 x 2048 pixels over a few hundred bytes would cost 100 MB and a quarter
+// second. Such pictures are refused.
+TEST(DecodeJpeg, PicturesWhoseDataBreaksOffAreRefused)
+{
+	const Bytes good = EncodeJpeg(256, 256, 3);
+	const size_t scan = MarkerAt(good, 0xDA);
+	ASSERT_LT(scan + 100, good.size());
+	const size_t midScan = (scan + good.size()) / 2;
+	const Bytes cut(good.begin(), good.begin() + static_cast<ptrdiff_t>(midScan));
+	Bytes strayMarker = good;
+	strayMarker[midScan] = 0xFF;
+	strayMarker[midScan + 1] = 0xD9;
+	// The frame header claims a far larger picture than its scan holds.
+	Bytes claimsMore = good;
+	const size_t frame = MarkerAt(claimsMore, 0xC0);
+	ASSERT_LT(frame, scan);
+	claimsMore[frame + 5] = 2048 >> 8;
+	claimsMore[frame + 6] = 2048 & 0xFF;
+	claimsMore[frame + 7] = 16384 >> 8;
+	claimsMore[frame + 8] = 16384 & 0xFF;
+
+	const std::pair<const Bytes*, const char*> cases[] = {{&cut, "Premature end of JPEG file"},
+	                                                      {&strayMarker, "premature end of data segment"},
+	                                                      {&claimsMore, "premature end of data segment"}};
+	for (const auto& [stream, message] : cases)
+	{
+		DecodedImage image;
+		std::string error;
+		EXPECT_FALSE(DecodeJpeg(*stream, image, error)) << message;
+		EXPECT_NE(error.find(message), std::string::npos) << error;
+		EXPECT_TRUE(image.pixels.empty());
+	}
 }
 } // namespace
