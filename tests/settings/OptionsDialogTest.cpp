@@ -218,7 +218,8 @@ TEST_F(OptionsDialogTest, NoModeSelectedKeepsTheStoredMode)
 		dialog.Release();
 		char dword[9];
 		std::snprintf(dword, sizeof dword, "%08x", static_cast<uint32_t>(stored));
-		home.Write(RegistryText("\"Resolution:\"=dword:" + std::string(dword) + "\n\"Usemon:\"=dword:00000001\n"));
+		home.Write(
+		    RegistryText("\"Resolution:\"=dword:" + std::string(dword) + "\n\"Usemon:\"=dword:00000001\n"));
 		Reopen();
 		EXPECT_EQ(SelectedMode(), -1);
 		SetChecked(kUseDesktopSettings, false);
