@@ -93,7 +93,7 @@ TEST(WaylandRun, SaverDrawsTheRoomUnderWestonAndEndsOnTerminate)
 	ASSERT_TRUE(WaitFor(
 	    [&] { return ReadLog(dir.Path() / "saver.log").find("OpenGL initialized") != std::string::npos; },
 	    std::chrono::seconds(120)))
-	    << saver.Wait(std::chrono::seconds(1)).output;
+	    << ReadFile(dir.Path() / "saver.log") << saver.Wait(std::chrono::seconds(1)).output;
 
 	RgbImage previous = weston.Screenshot();
 	bool roomShown = false;
