@@ -1,5 +1,7 @@
 #include "app/DisplayGamma.h"
 
+#include "app/Platform.h"
+
 #include <SDL_syswm.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/Xrandr.h>
@@ -71,6 +73,12 @@ int ScaleIndex(int index, int fromSize, int toSize)
 
 bool ReadDisplayRamp(SDL_Window* window, GammaRamp& ramp)
 {
+	// A Wayland compositor has no ramp to give; the one XWayland shows its clients is not the
+	// screen's.
+	if (Sys_IsWaylandDesktop())
+	{
+		return false;
+	}
 	Display* display = X11DisplayOf(window);
 	if (display == nullptr)
 	{
@@ -99,6 +107,10 @@ bool ReadDisplayRamp(SDL_Window* window, GammaRamp& ramp)
 
 void WriteDisplayRamp(SDL_Window* window, const GammaRamp& ramp)
 {
+	if (Sys_IsWaylandDesktop())
+	{
+		return;
+	}
 	Display* display = X11DisplayOf(window);
 	if (display == nullptr)
 	{

@@ -1,6 +1,7 @@
 #include "app/Platform.h"
 
 #include <SDL.h>
+#include <wayland-client.h>
 
 #include <dirent.h>
 #include <malloc.h>
@@ -12,13 +13,69 @@
 
 namespace
 {
+bool IsSet(const char* name)
+{
+	const char* value = std::getenv(name);
+	return value != nullptr && *value != '\0';
+}
+
 bool HasDisplay()
 {
-	const char* x11 = std::getenv("DISPLAY");
-	const char* wayland = std::getenv("WAYLAND_DISPLAY");
-	return (x11 != nullptr && *x11 != '\0') || (wayland != nullptr && *wayland != '\0');
+	return IsSet("DISPLAY") || IsSet("WAYLAND_DISPLAY");
+}
+
+void NoteSeat(void* data, wl_registry*, uint32_t, const char* interface, uint32_t)
+{
+	if (std::string(interface) == wl_seat_interface.name)
+	{
+		*static_cast<bool*>(data) = true;
+	}
+}
+
+void IgnoreRemovedGlobal(void*, wl_registry*, uint32_t) {}
+
+// Asks the compositor for the list of what it offers and looks for a seat in it.
+bool CompositorHasSeat()
+{
+	wl_display* display = wl_display_connect(nullptr);
+	if (display == nullptr)
+	{
+		return false;
+	}
+	bool hasSeat = false;
+	static const wl_registry_listener kListener = {NoteSeat, IgnoreRemovedGlobal};
+	wl_registry* registry = wl_display_get_registry(display);
+	wl_registry_add_listener(registry, &kListener, &hasSeat);
+	wl_display_roundtrip(display);
+	wl_registry_destroy(registry);
+	wl_display_disconnect(display);
+	return hasSeat;
 }
 } // namespace
+
+bool Sys_IsWaylandDesktop()
+{
+	return IsSet("WAYLAND_DISPLAY");
+}
+
+void Sys_OfferVideoDrivers()
+{
+	if (SDL_GetHint(SDL_HINT_VIDEODRIVER) != nullptr)
+	{
+		return;
+	}
+	if (!Sys_IsWaylandDesktop() || CompositorHasSeat())
+	{
+		SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11,wayland");
+		return;
+	}
+	SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
+	if (!IsSet("DISPLAY"))
+	{
+		std::fprintf(stderr, "glimmerhearth: the Wayland compositor offers no seat (no keyboard or mouse), "
+		                     "which SDL's Wayland driver cannot start without; run it with XWayland.\n");
+	}
+}
 
 bool Sys_IsNonInteractive()
 {
@@ -109,12 +166,11 @@ bool Sys_DesktopSize(int& width, int& height)
 {
 	// Without an X or Wayland display SDL would go on to try the console's graphics device;
 	// only a driver chosen on purpose (SDL_VIDEODRIVER) is tried then.
-	const char* driver = std::getenv("SDL_VIDEODRIVER");
-	const bool driverChosen = driver != nullptr && *driver != '\0';
-	if (!driverChosen && !HasDisplay())
+	if (!IsSet("SDL_VIDEODRIVER") && !HasDisplay())
 	{
 		return false;
 	}
+	Sys_OfferVideoDrivers();
 	if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
 	{
 		return false;

@@ -36,6 +36,17 @@ LocalTime Sys_LocalTime();
 // process list cannot be read.
 int Sys_CountProcessesNamed(const std::string& name);
 
+// True in a Wayland session: the compositor is named in WAYLAND_DISPLAY, which the programs it
+// runs through XWayland inherit as well. Compositors offer no gamma ramps and no display-mode
+// switches, to X clients neither.
+bool Sys_IsWaylandDesktop();
+
+// Tells SDL which video drivers to try, unless SDL_VIDEODRIVER already chose. X11 comes first:
+// on a Wayland desktop that is XWayland, which draws the room about twice as fast as SDL's Wayland
+// driver on Mesa's software renderer. SDL's Wayland driver (2.26) crashes while it starts on a
+// compositor without a seat, as headless ones are, so it is offered only where there is one.
+void Sys_OfferVideoDrivers();
+
 // The size of the primary screen's desktop; false without a display. The video subsystem is
 // started for the question and shut again.
 bool Sys_DesktopSize(int& width, int& height);

@@ -30,11 +30,7 @@ HostWindow s_hostWindow;
 // an X connection fails now and then on a busy server, so it is tried a few times.
 bool StartVideoDriver()
 {
-	const char* chosen = std::getenv("SDL_VIDEODRIVER");
-	if (chosen == nullptr || *chosen == '\0')
-	{
-		SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11,wayland");
-	}
+	Sys_OfferVideoDrivers();
 	for (int attempt = 0; attempt < 5; ++attempt)
 	{
 		if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0)
@@ -164,12 +160,22 @@ SDL_Window* CreateSaverWindow(const char* title, int width, int height)
 		return nullptr;
 	}
 	g_app.window = window;
-	SetFullScreenMode();
+	// The X window manager of a Wayland compositor (weston's) takes a full-screen request only
+	// from a window that is already shown.
+	const bool fullScreenWhenShown = Sys_IsWaylandDesktop();
+	if (!fullScreenWhenShown)
+	{
+		SetFullScreenMode();
+	}
 	if (!g_app.keepDisplay)
 	{
 		SDL_ShowCursor(SDL_DISABLE);
 	}
 	SDL_ShowWindow(window);
+	if (fullScreenWhenShown)
+	{
+		SetFullScreenMode();
+	}
 	SDL_RaiseWindow(window);
 	return window;
 }
@@ -241,7 +247,8 @@ void SetFullScreenMode()
 		Sys_MessageBox(kErrorCaption, "Could Not Enum Display Settings");
 		return;
 	}
-	if (g_app.desktopMode)
+	// A Wayland compositor switches no display modes: every mode is the desktop there.
+	if (g_app.desktopMode || Sys_IsWaylandDesktop())
 	{
 		SDL_SetWindowFullscreen(g_app.window, SDL_WINDOW_FULLSCREEN_DESKTOP);
 		return;
@@ -407,7 +414,10 @@ void SaverWindowProc(const SDL_Event& event)
 		{
 			SetRunMode(RunMode::Quit);
 		}
-		else if (event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED && g_app.hosted)
+		// A host's window changes size at its will; on a Wayland desktop the full-screen size
+		// may arrive only after the frames have begun.
+		else if (event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED &&
+		         (g_app.hosted || (g_app.fullScreen && Sys_IsWaylandDesktop())))
 		{
 			FitViewportToWindow(event.window.data1, event.window.data2);
 		}

@@ -92,6 +92,15 @@ void HandOverGamma(AppContext& app)
 	ApplyGamma(exponent);
 	g_logFile.WriteLine("New Gamma: ", exponent);
 }
+
+// GLEW loads the GL entry points first and then the GLX ones. On a Wayland window the context is
+// an EGL one, so there is no GLX display: the GL entry points are all in place, only GLX's are
+// missing, and the saver uses none of those.
+bool LoadGlEntryPoints()
+{
+	const GLenum result = glewInit();
+	return result == GLEW_OK || result == GLEW_ERROR_NO_GLX_DISPLAY;
+}
 } // namespace
 
 int CaptureSizeFor(int windowWidth, int windowHeight)
@@ -138,7 +147,7 @@ void InitRenderer(SDL_Window* window, AppContext& app)
 	glEnable(GL_TEXTURE_2D);
 	app.clock.speed = 50.0f;
 
-	const bool loaderUp = app.glContext != nullptr && glewInit() == GLEW_OK;
+	const bool loaderUp = app.glContext != nullptr && LoadGlEntryPoints();
 	if (!loaderUp)
 	{
 		g_logFile.WriteLine("Glew init failed!");

@@ -421,6 +421,11 @@ void OptionsDialog::ConnectSignals()
 	{
 		g_signal_connect(Control(connection.id), connection.signal, G_CALLBACK(connection.handler), this);
 	}
+	// Another X client may destroy a window (xdotool windowclose does).
+	for (GtkWidget* owned : {window, aboutBox})
+	{
+		g_signal_connect(owned, "destroy-event", G_CALLBACK(OnWindowDestroyed), this);
+	}
 }
 
 void OptionsDialog::Create()
@@ -536,10 +541,12 @@ void OptionsDialog::ControlsToSettings(Settings& settings) const
 	else
 	{
 		settings.useDesktopSettings = false;
-		// A list left with nothing selected (the desktop entry was shown) stores its first mode
-		// rather than an index no table holds.
+		// A list left with nothing selected (the desktop entry was shown) keeps the mode the
+		// settings were loaded with, or, where that is no index the table holds, the first mode.
 		const int selected = gtk_combo_box_get_active(GTK_COMBO_BOX(Control(kModeList)));
-		settings.currentResolution = selected >= 0 ? selected : 0;
+		const bool loadedInTable =
+		    settings.loadedResolution >= 0 && settings.loadedResolution < Settings::kResolutionCount;
+		settings.currentResolution = selected >= 0 ? selected : loadedInTable ? settings.loadedResolution : 0;
 	}
 	settings.showFps = IsChecked(kShowFps);
 	settings.clock24h = IsChecked(kStyle24h);
@@ -589,7 +596,10 @@ void OptionsDialog::OnShowTime(GtkWidget*, OptionsDialog* dialog)
 
 void OptionsDialog::OnAbout(GtkWidget*, OptionsDialog* dialog)
 {
-	gtk_window_present(GTK_WINDOW(dialog->aboutBox));
+	if (dialog->aboutBox != nullptr)
+	{
+		gtk_window_present(GTK_WINDOW(dialog->aboutBox));
+	}
 }
 
 // Nothing is written: the defaults reach the registry only through OK.
@@ -619,6 +629,24 @@ void OptionsDialog::OnCancel(GtkWidget*, OptionsDialog*)
 void OptionsDialog::OnAboutOk(GtkWidget*, OptionsDialog* dialog)
 {
 	gtk_widget_hide(dialog->aboutBox);
+}
+
+// The Options window gone ends the dialog at once, saving nothing, as its close box would; the
+// About box gone leaves the About button without a box to show. GTK cannot take apart a window
+// whose X window is gone without complaining about it, so the widget is let go of, not
+// destroyed; the process ends right after.
+gboolean OptionsDialog::OnWindowDestroyed(GtkWidget* destroyed, GdkEvent*, OptionsDialog* dialog)
+{
+	if (destroyed == dialog->window)
+	{
+		dialog->window = nullptr;
+		SetRunMode(RunMode::Quit);
+	}
+	if (destroyed == dialog->aboutBox)
+	{
+		dialog->aboutBox = nullptr;
+	}
+	return TRUE;
 }
 
 void RunOptionsDialog()

@@ -7,6 +7,8 @@
 class Settings;
 struct _GtkWidget;
 using GtkWidget = _GtkWidget;
+union _GdkEvent;
+using GdkEvent = _GdkEvent;
 
 // Control ids of the Options dialog and its About box. Each control carries its id as its GTK
 // widget name ("1016"), so the controls can be found by the ids the dialog logic speaks of.
@@ -101,6 +103,8 @@ private:
 	static void OnOk(GtkWidget* button, OptionsDialog* dialog);
 	static void OnCancel(GtkWidget* button, OptionsDialog* dialog);
 	static void OnAboutOk(GtkWidget* button, OptionsDialog* dialog);
+	// Returns a gboolean: true, the event is handled.
+	static int OnWindowDestroyed(GtkWidget* window, GdkEvent* event, OptionsDialog* dialog);
 
 	std::map<std::string, GtkWidget*> controls;
 	GtkWidget* window = nullptr;

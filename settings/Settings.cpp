@@ -96,6 +96,7 @@ void Settings::Load()
 		Save();
 	}
 	// In memory only: the registry keeps the stored index until the next save.
+	loadedResolution = currentResolution;
 	if (useDesktopSettings)
 	{
 		ApplyDesktopEntry();

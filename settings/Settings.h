@@ -38,6 +38,10 @@ public:
 	float soundVolume = 1.0f;
 	bool useDesktopSettings = true;
 	bool clock24h = false;
+	// The mode as the registry or the defaults gave it. With useDesktopSettings the current mode
+	// is the desktop entry, in memory only; the Options dialog goes back to this one when the
+	// desktop is left without another mode chosen.
+	int32_t loadedResolution = 0;
 
 	// Back to the values above.
 	void SetBuiltIns();

@@ -27,6 +27,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <initializer_list>
@@ -208,14 +209,29 @@ TEST_F(OptionsDialogTest, ListedModeIsStoredByItsIndex)
 }
 
 // The desktop entry selects nothing in the list; leaving the desktop without picking a mode
-// stores the list's first mode, never an index that no table holds.
-TEST_F(OptionsDialogTest, NoModeSelectedStoresTheFirstMode)
+// keeps the mode the registry held, and stores the list's first mode only where that was an
+// index no table holds.
+TEST_F(OptionsDialogTest, NoModeSelectedKeepsTheStoredMode)
 {
-	Open();
-	SetChecked(kUseDesktopSettings, false);
-	Click(kOk);
-	EXPECT_EQ(Stored("Resolution:"), 0);
-	EXPECT_EQ(Stored("Usemon:"), 0);
+	const auto leaveTheDesktopWithoutAMode = [&](int32_t stored)
+	{
+		dialog.Release();
+		char dword[9];
+		std::snprintf(dword, sizeof dword, "%08x", static_cast<uint32_t>(stored));
+		home.Write(
+		    RegistryText("\"Resolution:\"=dword:" + std::string(dword) + "\n\"Usemon:\"=dword:00000001\n"));
+		Reopen();
+		EXPECT_EQ(SelectedMode(), -1);
+		SetChecked(kUseDesktopSettings, false);
+		Click(kOk);
+		EXPECT_EQ(Stored("Usemon:"), 0);
+		return Stored("Resolution:");
+	};
+	EXPECT_EQ(leaveTheDesktopWithoutAMode(3), 3);
+	EXPECT_EQ(leaveTheDesktopWithoutAMode(9), 9);
+	EXPECT_EQ(leaveTheDesktopWithoutAMode(Settings::kDesktopEntry), Settings::kDesktopEntry);
+	EXPECT_EQ(leaveTheDesktopWithoutAMode(57), 0);
+	EXPECT_EQ(leaveTheDesktopWithoutAMode(-1), 0);
 }
 
 TEST_F(OptionsDialogTest, OkStoresNoSoundEffectsAndNoMusicVolume)

@@ -50,14 +50,20 @@ void RequestClose(const std::string& display, unsigned long window)
 	XCloseDisplay(connection);
 }
 
+// The program's environment: the private X server, its own settings folder, no Wayland.
+Environment DialogEnvironment(const XvfbServer& xvfb, const ConfigHome& home)
+{
+	return {{"DISPLAY", xvfb.Display()},
+	        {"XDG_CONFIG_HOME", (home.Root() / "config").string()},
+	        {"NO_AT_BRIDGE", "1"},
+	        {"WAYLAND_DISPLAY", std::nullopt}};
+}
+
 void ExpectDialogOpensAndCloses(const std::vector<std::string>& command)
 {
 	XvfbServer xvfb(1024, 768);
 	ConfigHome home;
-	ChildProcess program(command, {{"DISPLAY", xvfb.Display()},
-	                               {"XDG_CONFIG_HOME", (home.Root() / "config").string()},
-	                               {"NO_AT_BRIDGE", "1"},
-	                               {"WAYLAND_DISPLAY", std::nullopt}});
+	ChildProcess program(command, DialogEnvironment(xvfb, home));
 	const unsigned long window = WaitForWindow(xvfb.Display(), kCaption);
 	ASSERT_NE(window, 0u) << program.Wait(std::chrono::seconds(1)).output;
 	const std::string firstRun = home.Read();
@@ -66,6 +72,26 @@ void ExpectDialogOpensAndCloses(const std::vector<std::string>& command)
 	EXPECT_FALSE(result.timedOut) << result.output;
 	EXPECT_EQ(result.exitCode, 0) << result.output;
 	// Closing saves nothing: the file holds what the first run wrote.
+	EXPECT_EQ(home.Read(), firstRun);
+}
+
+// Another X client destroying the dialog's window (as `xdotool windowclose` does) ends the
+// program at once, as its close box would: nothing saved, no complaints from GTK.
+TEST(OptionsProgram, WindowDestroyedByAnotherClientEndsTheProgram)
+{
+	XvfbServer xvfb(1024, 768);
+	ConfigHome home;
+	ChildProcess program({ProgramPath(), "/c"}, DialogEnvironment(xvfb, home));
+	const unsigned long window = WaitForWindow(xvfb.Display(), kCaption);
+	ASSERT_NE(window, 0u) << program.Wait(std::chrono::seconds(1)).output;
+	const std::string firstRun = home.Read();
+	const auto close = RunProcess({"/usr/bin/xdotool", "windowclose", std::to_string(window)},
+	                              {{"DISPLAY", xvfb.Display()}}, std::chrono::seconds(20));
+	ASSERT_EQ(close.exitCode, 0) << close.output;
+	const ProcessResult result = program.Wait(std::chrono::seconds(30));
+	EXPECT_FALSE(result.timedOut) << "still running without its window\n" << result.output;
+	EXPECT_EQ(result.exitCode, kNormalEndExitCode) << result.output;
+	EXPECT_EQ(result.output.find("CRITICAL"), std::string::npos) << result.output;
 	EXPECT_EQ(home.Read(), firstRun);
 }
 
