@@ -20,10 +20,6 @@ struct ProcessResult
 
 using Environment = std::map<std::string, std::optional<std::string>>;
 
-// The exit status of a run that ended as it should (a close, OK, SIGTERM). The entry still
-// returns 1 on every path; the tests that name this status change with it in one place.
-inline constexpr int kNormalEndExitCode = 1;
-
 ProcessResult RunProcess(const std::vector<std::string>& command, const Environment& environment = {},
                          std::chrono::milliseconds limit = std::chrono::seconds(60));
 
