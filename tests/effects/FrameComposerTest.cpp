@@ -3,15 +3,14 @@
 #include "app/AppContext.h"
 #include "app/SaverWindow.h"
 #include "render/Renderer.h"
+#include "tests/support/Process.h"
 #include "tests/support/SaverWindowOnXvfb.h"
 
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdlib>
-#include <thread>
 #include <vector>
 
 namespace
@@ -43,20 +42,15 @@ protected:
 // The X server takes a moment to give a window its new size; the GL drawable follows it.
 bool WaitForDrawableSize(int width, int height)
 {
-	const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-	while (std::chrono::steady_clock::now() < deadline)
-	{
-		SDL_PumpEvents();
-		int w = 0;
-		int h = 0;
-		SDL_GL_GetDrawableSize(g_app.window, &w, &h);
-		if (w == width && h == height)
-		{
-			return true;
-		}
-		std::this_thread::sleep_for(std::chrono::milliseconds(20));
-	}
-	return false;
+	return WaitFor(
+	    [&]
+	    {
+		    SDL_PumpEvents();
+		    int w = 0;
+		    int h = 0;
+		    SDL_GL_GetDrawableSize(g_app.window, &w, &h);
+		    return w == width && h == height;
+	    });
 }
 
 int CentreBrightness()
