@@ -1,16 +1,28 @@
 #include "app/HostOptions.h"
 
 #include <cstdlib>
+#include <string_view>
 
 HostOptions g_host;
 
 namespace
 {
 // The host writes its options with one dash or two.
-bool IsOption(const std::string& argument, const char* name)
+bool IsOption(std::string_view argument, std::string_view name)
 {
-	const std::string single = std::string("-") + name;
-	return argument == single || argument == "-" + single;
+	if (argument.starts_with("--"))
+	{
+		argument.remove_prefix(2);
+	}
+	else if (argument.starts_with('-'))
+	{
+		argument.remove_prefix(1);
+	}
+	else
+	{
+		return false;
+	}
+	return argument == name;
 }
 
 bool IsIgnoredWithValue(const std::string& argument)

@@ -2,6 +2,7 @@
 
 #include "app/Platform.h"
 #include "resources/Resources.h"
+#include "settings/AsciiCase.h"
 #include "settings/Cp1251.h"
 
 #include <cstdlib>
@@ -16,18 +17,6 @@ constexpr char kBadFormatMessage[] = "\xed\xe5\xef\xf0\xe0\xe2\xe8\xeb\xfc\xed\x
 									 "\xf4\xe0\xe9\xeb\xe0 def_settings.txt";
 constexpr char kMissingKeyMessage[] = "\xcd\xe5 \xed\xe0\xe9\xe4\xe5\xed \xef\xe0\xf0\xe0\xec\xe5\xf2\xf0 \xe2 "
 									  "\xf4\xe0\xe9\xeb\xe5 def_settings.txt";
-
-std::string LowerAscii(std::string text)
-{
-	for (char& c : text)
-	{
-		if (c >= 'A' && c <= 'Z')
-		{
-			c = static_cast<char>(c - 'A' + 'a');
-		}
-	}
-	return text;
-}
 
 // Drops every byte that is 32 or less as a signed char (blanks, tabs, controls, and every byte
 // of 128 and above), then cuts the line at its first semicolon.
@@ -101,10 +90,9 @@ void DefaultsTable::Parse(const char* text, size_t size)
 
 std::string DefaultsTable::Lookup(const std::string& key) const
 {
-	const std::string wanted = LowerAscii(key);
 	for (const Entry& entry : entries)
 	{
-		if (LowerAscii(entry.key) == wanted)
+		if (EqualsIgnoringCase(entry.key, key))
 		{
 			return entry.value;
 		}

@@ -1,5 +1,7 @@
 #include "settings/RegistryFile.h"
 
+#include "settings/AsciiCase.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -30,27 +32,6 @@ std::string_view Trim(std::string_view text)
 		text.remove_suffix(1);
 	}
 	return text;
-}
-
-char LowerAscii(char c)
-{
-	return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b)
-{
-	if (a.size() != b.size())
-	{
-		return false;
-	}
-	for (size_t i = 0; i < a.size(); ++i)
-	{
-		if (LowerAscii(a[i]) != LowerAscii(b[i]))
-		{
-			return false;
-		}
-	}
-	return true;
 }
 
 bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix)
