@@ -6,6 +6,7 @@
 #include "settings/Cp1251.h"
 
 #include <cstdlib>
+#include <string_view>
 
 DefaultsTable g_defaults;
 
@@ -20,7 +21,7 @@ constexpr char kMissingKeyMessage[] = "\xcd\xe5 \xed\xe0\xe9\xe4\xe5\xed \xef\xe
 
 // Drops every byte that is 32 or less as a signed char (blanks, tabs, controls, and every byte
 // of 128 and above), then cuts the line at its first semicolon.
-std::string CleanLine(const std::string& line)
+std::string CleanLine(std::string_view line)
 {
 	std::string cleaned;
 	for (const char c : line)
@@ -57,7 +58,7 @@ void DefaultsTable::Parse(const char* text, size_t size)
 		{
 			++pos;
 		}
-		const std::string line(text + start, pos - start);
+		const std::string_view line(text + start, pos - start);
 		if (pos < size && text[pos] == '\r')
 		{
 			++pos;
