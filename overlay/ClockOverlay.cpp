@@ -1,6 +1,5 @@
 #include "overlay/ClockOverlay.h"
 
-#include "app/AppContext.h"
 #include "render/Draw2D.h"
 #include "render/TextureManager.h"
 #include "settings/Settings.h"
@@ -216,12 +215,12 @@ void ClockOverlay::DrawText(float x, float y, const std::string& text)
 	DrawQuads();
 }
 
-void ClockOverlay::Draw()
+void ClockOverlay::Draw(const LocalTime& time, float fps)
 {
 	const OverlayOptions options{g_settings.showFps, g_settings.showTime, g_settings.clock24h,
-	                             static_cast<int>(g_app.clock.fps)};
+	                             static_cast<int>(fps)};
 	frameQuads.clear();
-	Layout(g_app.localTime, options, frameQuads);
+	Layout(time, options, frameQuads);
 
 	glEnable(GL_BLEND);
 	glDisable(GL_DEPTH_TEST);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Platform.h"
+#include "core/Platform.h"
 #include "render/Draw2D.h"
 
 #include <cstdint>
@@ -50,7 +50,7 @@ public:
 	void Load();
 	void UpdateCountdown(const LocalTime& time);
 	// The 2D pass of the frame, from the frame's local time, the settings and the frame rate.
-	void Draw();
+	void Draw(const LocalTime& time, float fps);
 	// (x, y) is the centre of the first character.
 	void DrawText(float x, float y, const std::string& text);
 

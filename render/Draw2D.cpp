@@ -1,10 +1,10 @@
 #include "render/Draw2D.h"
 
-#include "app/AppContext.h"
-
 #include <GL/glew.h>
 
-void Begin2D(const AppContext&)
+ScreenQuadQueue g_screenQuads;
+
+void Begin2D()
 {
 	glMatrixMode(GL_PROJECTION);
 	glPushMatrix();
@@ -78,4 +78,28 @@ void EnableSphereMap()
 	glEnable(GL_TEXTURE_GEN_R);
 	glTexGeni(GL_S, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);
 	glTexGeni(GL_T, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);
+}
+
+void ScreenQuadQueue::Queue(float x, float y, float halfWidth, float halfHeight, float r, float g, float b,
+                            float a, uint32_t texture, uint32_t sourceBlend, uint32_t destinationBlend)
+{
+	quads.push_back({x, y, halfWidth, halfHeight, r, g, b, a, sourceBlend, destinationBlend, texture});
+}
+
+void ScreenQuadQueue::DrawAndClear()
+{
+	for (const ScreenQuad& quad : quads)
+	{
+		glColor4f(quad.r, quad.g, quad.b, quad.a);
+		glBlendFunc(quad.sourceBlend, quad.destinationBlend);
+		// Texture name 0 is a plain coloured quad.
+		if (quad.texture == 0)
+		{
+			glDisable(GL_TEXTURE_2D);
+		}
+		glBindTexture(GL_TEXTURE_2D, quad.texture);
+		EmitQuadCorners(quad.x, quad.y, quad.halfWidth, quad.halfHeight);
+		glEnable(GL_TEXTURE_2D);
+	}
+	quads.clear();
 }

@@ -4,7 +4,9 @@
 //
 // Mat4 is row-major with column vectors: element (row r, column c) sits at index 4 * r + c,
 // points transform as p' = M * p, and an affine transform keeps its translation in elements
-// 3, 7 and 11. OpenGL wants the other order, so a Mat4 is transposed before glMultMatrixf.
+// 3, 7 and 11. OpenGL reads the sixteen numbers column by column, so a Mat4 handed to
+// glMultMatrixf as it is acts as its transpose: for the pure rotations the draw passes hand it,
+// the inverse rotation, which is why they build each from the conjugate of the turn they want.
 
 struct Vec2
 {

@@ -1,6 +1,6 @@
 #include "scene/AnimatedModel.h"
 
-#include "app/LogFile.h"
+#include "core/LogFile.h"
 #include "media/MediaStore.h"
 #include "render/SubmissionPacer.h"
 #include "render/TextureManager.h"

@@ -1,7 +1,7 @@
 #include "scene/DrawPasses.h"
 
-#include "app/AppContext.h"
 #include "render/Draw2D.h"
+#include "render/Renderer.h"
 #include "render/SubmissionPacer.h"
 #include "scene/Scene.h"
 #include "scene/SharedVertexArray.h"
@@ -12,8 +12,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
-
-bool g_sharedBufferReleased = true;
 
 namespace
 {
@@ -58,7 +56,7 @@ void PointTexCoordsAt(size_t offset)
 }
 
 // The extra layers of a mesh are drawn over the same pixels with depth test equal and no depth
-// writes. `restoreBlend` is the blend the layer leaves behind.
+// writes; EndLayer's blend is the one the layer leaves behind.
 void BeginLayer(GLenum source, GLenum destination, uint32_t texture)
 {
 	glDepthMask(GL_FALSE);
@@ -230,7 +228,6 @@ void BindSharedVertices(const Scene& scene)
 	if (scene.vertexBuffer != 0)
 	{
 		glBindBufferARB(GL_ARRAY_BUFFER_ARB, scene.vertexBuffer);
-		g_sharedBufferReleased = false;
 	}
 	PointArrays(scene);
 }
@@ -240,7 +237,7 @@ void UnbindSharedVertices()
 	glDisableClientState(GL_VERTEX_ARRAY);
 	glDisableClientState(GL_NORMAL_ARRAY);
 	glDisableClientState(GL_TEXTURE_COORD_ARRAY);
-	if (g_app.hasVertexBuffers)
+	if (g_rendererCaps.hasVertexBuffers)
 	{
 		glBindBufferARB(GL_ARRAY_BUFFER_ARB, 0);
 	}
@@ -446,7 +443,8 @@ void Scene::ResetVisibility()
 	}
 }
 
-void Scene::DrawList(const std::vector<SceneObject*>& list, float alphaReference, float frameTime)
+void Scene::DrawList(const std::vector<SceneObject*>& list, float alphaReference, float frameTime,
+                     const LocalTime& time)
 {
 	BindSharedVertices(*this);
 	glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
@@ -473,7 +471,7 @@ void Scene::DrawList(const std::vector<SceneObject*>& list, float alphaReference
 		++drawnObjects;
 		if (object->isInstance)
 		{
-			DrawPlacedModel(*object, frameTime);
+			DrawPlacedModel(*object, frameTime, time);
 		}
 		else if (object->isAnimated)
 		{
@@ -716,7 +714,7 @@ void Scene::IssueQueries()
 	glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
 }
 
-void Scene::CullAndDrawOpaque(float frameTime)
+void Scene::CullAndDrawOpaque(float frameTime, const LocalTime& time)
 {
 	for (const std::unique_ptr<SceneObject>& object : objects)
 	{
@@ -739,7 +737,7 @@ void Scene::CullAndDrawOpaque(float frameTime)
 	}
 	EmitSceneAnchors();
 	BuildLists();
-	DrawList(opaqueList, kOpaqueAlphaReference, frameTime);
+	DrawList(opaqueList, kOpaqueAlphaReference, frameTime, time);
 	if (hasOcclusionQuery)
 	{
 		IssueQueries();

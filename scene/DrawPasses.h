@@ -1,15 +1,13 @@
 #pragma once
 
+#include "core/Platform.h"
+
 #include <cstdint>
 
 class Scene;
 struct SceneSubmesh;
 struct SceneObject;
 struct ModelAnchor;
-
-// Set when the shared vertex buffer is no longer bound; the animated-model drawing binds
-// buffer 0 once when it finds this clear and sets it.
-extern bool g_sharedBufferReleased;
 
 // Once after the scene has loaded, when vertex-buffer objects are available.
 void UploadSharedVertices(Scene& scene);
@@ -23,7 +21,7 @@ void DrawSubmesh(const SceneSubmesh& submesh, bool texturesOff);
 
 // The links to the room's moving parts (scene/SceneAnimationLink.cpp):
 // a placed model drawn at its object's place, with the train and the clock hands animated;
-void DrawPlacedModel(SceneObject& object, float frameTime);
+void DrawPlacedModel(SceneObject& object, float frameTime, const LocalTime& time);
 // one step along an object's keyframe loop;
 void StepObjectPath(SceneObject& object, float frameTime);
 // one emitter anchor handed to the particle system, which spawns the effect its tag names.

@@ -1,6 +1,6 @@
 #include "scene/Model.h"
 
-#include "app/Platform.h"
+#include "core/Platform.h"
 #include "media/MediaStore.h"
 #include "render/TextureManager.h"
 #include "scene/BsmFile.h"

@@ -1,10 +1,9 @@
 #include "scene/Scene.h"
 
-#include "app/AppContext.h"
-#include "app/Platform.h"
-#include "app/Snapshot.h"
+#include "core/Platform.h"
 #include "effects/ParticleSystem.h"
 #include "media/MediaStore.h"
+#include "render/Renderer.h"
 #include "render/TextureManager.h"
 #include "scene/BssFile.h"
 #include "scene/DrawPasses.h"
@@ -164,11 +163,6 @@ template <typename Key> void ExchangeSort(std::vector<std::unique_ptr<SceneObjec
 			}
 		}
 	}
-}
-
-unsigned CameraSeed()
-{
-	return g_snapshot.FixesSeed() ? g_snapshot.Seed() : Sys_Milliseconds();
 }
 
 uint32_t NewQueryName()
@@ -362,7 +356,7 @@ void Scene::LoadFromBytes(std::span<const uint8_t> bytes)
 	{
 		LoadObject(record, meshObjects);
 	}
-	const bool queries = g_app.hasOcclusionQuery;
+	const bool queries = g_rendererCaps.hasOcclusionQuery;
 	for (const BssPortal& record : file.portals)
 	{
 		auto portal = std::make_unique<ScenePortal>();
@@ -419,7 +413,7 @@ void Scene::LoadFromBytes(std::span<const uint8_t> bytes)
 	Link();
 	SplitAndQuery();
 	AssignLights();
-	if (g_app.hasVertexBuffers)
+	if (g_rendererCaps.hasVertexBuffers)
 	{
 		UploadSharedVertices(*this);
 	}
@@ -478,7 +472,7 @@ void Scene::SplitAndQuery()
 			continue;
 		}
 		others.push_back(object.get());
-		if (g_app.hasOcclusionQuery)
+		if (g_rendererCaps.hasOcclusionQuery)
 		{
 			object->queryName = NewQueryName();
 		}
@@ -523,7 +517,7 @@ void Scene::ReleaseModels()
 
 void Scene::ReleaseObjects()
 {
-	if (g_app.hasOcclusionQuery)
+	if (g_rendererCaps.hasOcclusionQuery)
 	{
 		for (const std::unique_ptr<SceneObject>& object : objects)
 		{
@@ -589,7 +583,7 @@ void Scene::RefillCameraBag()
 	{
 		cameraBag.push_back(i);
 	}
-	std::srand(CameraSeed());
+	std::srand(fixedCameraSeed ? *fixedCameraSeed : Sys_Milliseconds());
 }
 
 // The bag's last entry is taken only when it is the only one left.

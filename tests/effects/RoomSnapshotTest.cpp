@@ -1,7 +1,7 @@
 // Whole saver runs with a fixed view: the wall clock read from the picture, and the room drawn
 // with and without its effects. Also the snapshot options that give the view.
 #include "app/Snapshot.h"
-#include "effects/Camera.h"
+#include "scene/Camera.h"
 #include "tests/support/Picture.h"
 #include "tests/support/Process.h"
 #include "tests/support/TempDir.h"
@@ -186,7 +186,10 @@ Camera PlacedCamera(const std::vector<std::string>& options)
 	std::string error;
 	EXPECT_TRUE(snapshot.TakeOptions(arguments, error)) << error;
 	Camera camera;
-	snapshot.PlaceCamera(camera);
+	if (const std::optional<CameraView> view = snapshot.FixedView())
+	{
+		camera.ShowView(*view);
+	}
 	return camera;
 }
 } // namespace

@@ -1,8 +1,7 @@
-#include "settings/OptionsDialog.h"
+#include "options/OptionsDialog.h"
 
-#include "app/Entry.h"
-#include "app/Platform.h"
-#include "app/RunMode.h"
+#include "core/Platform.h"
+#include "core/RunMode.h"
 #include "render/ImageDecoders.h"
 #include "resources/Resources.h"
 #include "settings/Cp1251.h"
