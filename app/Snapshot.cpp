@@ -81,7 +81,7 @@ bool ParseFloatList(const std::string& text, std::vector<float>& values)
 	return count == values.size() && text.back() != ',';
 }
 
-constexpr float kDegreesToRadians = 3.14159265f / 180.0f;
+constexpr float kDegreesToRadians = kPi / 180.0f;
 } // namespace
 
 bool ParseLocalTime(const std::string& text, LocalTime& time)

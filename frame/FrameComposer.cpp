@@ -18,6 +18,11 @@ namespace
 // The veil is plain black: it binds no texture, which also spares the rasteriser a texture
 // fetch per pixel of a full-screen quad.
 constexpr uint32_t kVeilTexture = 0;
+ScreenQuad FullScreen(uint32_t texture)
+{
+	return {0.0f, 0.0f, 1.0f, 1.0f, texture};
+}
+
 // Glass keeps all but its clearest texels.
 constexpr float kGlassAlphaReference = 0.00001f;
 
@@ -135,7 +140,7 @@ void FrameComposer::AdvanceFades(FrameClock& clock)
 	}
 	if (fadeAlpha > 0.0f)
 	{
-		g_screenQuads.Queue(0.0f, 0.0f, 1.0f, 1.0f, 0.0f, 0.0f, 0.0f, fadeAlpha, kVeilTexture, GL_SRC_ALPHA,
+		g_screenQuads.Queue(FullScreen(kVeilTexture), 0.0f, 0.0f, 0.0f, fadeAlpha, GL_SRC_ALPHA,
 		                    GL_ONE_MINUS_SRC_ALPHA);
 	}
 }
@@ -169,7 +174,7 @@ void FrameComposer::DrawIntoCaptureTexture(const std::vector<SceneObject*>& obje
 
 void FrameComposer::QueueCrossFade(float alpha)
 {
-	g_screenQuads.Queue(0.0f, 0.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, alpha, capture.texture, GL_SRC_ALPHA,
+	g_screenQuads.Queue(FullScreen(capture.texture), 1.0f, 1.0f, 1.0f, alpha, GL_SRC_ALPHA,
 	                    GL_ONE_MINUS_SRC_ALPHA);
 }
 
@@ -190,11 +195,13 @@ void FrameComposer::MoveCameraAndObjects(float dt)
 	if (Camera* camera = g_scene.CurrentCamera())
 	{
 		camera->Update(dt);
-		if (camera->lastSegmentBegan)
+		g_scene.SwitchCameraIfFinished(dt);
+		// The step of the flight that ended, or the first step of the next one, may have begun
+		// the last segment.
+		if (camera->lastSegmentBegan || g_scene.CurrentCamera()->lastSegmentBegan)
 		{
 			captureRequested = true;
 		}
-		g_scene.SwitchCameraIfFinished(dt);
 		if (fixedView)
 		{
 			g_scene.CurrentCamera()->ShowView(*fixedView);

@@ -143,7 +143,7 @@ void ClockOverlay::UpdateCountdown(const LocalTime& time)
 	countdown = ComputeCountdown(time);
 }
 
-void ClockOverlay::LayoutText(float x, float y, const std::string& text, std::vector<OverlayQuad>& quads)
+void ClockOverlay::LayoutText(float x, float y, const std::string& text, std::vector<ScreenQuad>& quads)
 {
 	float cursor = 0.0f;
 	for (const char character : text)
@@ -155,7 +155,7 @@ void ClockOverlay::LayoutText(float x, float y, const std::string& text, std::ve
 	}
 }
 
-void ClockOverlay::LayoutCountdown(const LocalTime& time, std::vector<OverlayQuad>& quads)
+void ClockOverlay::LayoutCountdown(const LocalTime& time, std::vector<ScreenQuad>& quads)
 {
 	// Three-digit day counts start further left so the columns stay over their labels.
 	const float textX = countdown.daysLeft > 99 ? -0.98f : -0.94f;
@@ -180,7 +180,7 @@ void ClockOverlay::LayoutCountdown(const LocalTime& time, std::vector<OverlayQua
 }
 
 void ClockOverlay::Layout(const LocalTime& time, const OverlayOptions& options,
-                          std::vector<OverlayQuad>& quads)
+                          std::vector<ScreenQuad>& quads)
 {
 	if (options.showFps)
 	{

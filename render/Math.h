@@ -8,6 +8,11 @@
 // glMultMatrixf as it is acts as its transpose: for the pure rotations the draw passes hand it,
 // the inverse rotation, which is why they build each from the conjugate of the turn they want.
 
+// Pi, and pi as the room's content was authored with it: the model angles, the particles'
+// directions and the train's turn were made with 3.14 and come out as they were made only with it.
+inline constexpr float kPi = 3.14159265f;
+inline constexpr double kContentPi = 3.14;
+
 struct Vec2
 {
 	float x = 0.0f;

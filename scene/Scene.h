@@ -182,14 +182,20 @@ private:
 	void PickCamera();
 	void RefillCameraBag();
 
-	void VisitZone(SceneObject& zone, const Vec3& eye);
-	void VisitZoneByQueries(SceneObject& zone);
-	void TestPortal(ScenePortal& portal, const Vec3& eye);
+	// How the walk through the zones judges a portal's far side (scene/Visibility.cpp).
+	enum class PortalTest
+	{
+		View,
+		Query
+	};
+	void VisitZone(SceneObject& zone, const Vec3& eye, PortalTest test);
+	bool PortalSeenInView(ScenePortal& portal, const Vec3& eye);
+	bool PortalSeenByQuery(ScenePortal& portal);
 	void EmitSceneAnchors();
 	void BuildLists();
 	void IssueQueries();
-	void CullPlain();
-	void CullByQueries();
+	void Cull(PortalTest test);
+	void CullInstancesByQueries(const Vec3& eye);
 };
 
 extern Scene g_scene;

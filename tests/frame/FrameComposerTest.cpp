@@ -77,7 +77,7 @@ TEST_F(FrameComposerTest, FadeInVeilLiftsOverTheFirstFrames)
 	std::vector<int> shown;
 	for (int frame = 0; frame < 100; ++frame)
 	{
-		g_screenQuads.Queue(0.0f, 0.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, picture, GL_SRC_ALPHA,
+		g_screenQuads.Queue({0.0f, 0.0f, 1.0f, 1.0f, picture}, 1.0f, 1.0f, 1.0f, 1.0f, GL_SRC_ALPHA,
 		                    GL_ONE_MINUS_SRC_ALPHA);
 		DrawSaverFrame();
 		EXPECT_TRUE(g_screenQuads.Empty()) << "the queue is emptied every frame";
