@@ -4,8 +4,8 @@
 #include <string>
 
 // Everything the program asks of the operating system apart from the saver window and its GL
-// context (app/SaverWindow.h). Keeping these calls in one place keeps the rest of the program
-// free of platform headers.
+// context, which the run modes keep. Keeping these calls in one place keeps the rest of the
+// program free of platform headers.
 
 struct LocalTime
 {
