@@ -1,33 +1,14 @@
 #pragma once
 
-#include "app/FrameClock.h"
-#include "app/Platform.h"
+#include "core/FrameClock.h"
+#include "core/Platform.h"
 
 #include <SDL.h>
 
 #include <cstdint>
-#include <vector>
 
-// One queued 2D rectangle of the overlay pass, drawn and discarded every frame. Centre and
-// half-size are in the 2D overlay space (-1 to +1 on both axes, y upwards).
-struct ScreenQuad
-{
-	float x = 0.0f;
-	float y = 0.0f;
-	float halfWidth = 0.0f;
-	float halfHeight = 0.0f;
-	float r = 1.0f;
-	float g = 1.0f;
-	float b = 1.0f;
-	float a = 1.0f;
-	uint32_t sourceBlend = 0;
-	uint32_t destinationBlend = 0;
-	uint32_t texture = 0;
-};
-
-// The saver window's record: the window and its GL context, the chosen display mode, the
-// renderer's capabilities, the frame clock and the frame composer's state. Only saver mode
-// fills it.
+// The saver window's record: the window and its GL context, the chosen display mode, the frame
+// clock, the local time of the frame and the cursor. Only saver mode fills it.
 struct AppContext
 {
 	// The chosen resolution entry.
@@ -59,22 +40,6 @@ struct AppContext
 
 	FrameClock clock;
 	LocalTime localTime;
-
-	// Renderer capabilities, fixed once the renderer is initialised.
-	int32_t maxTextureUnits = 0;
-	bool hasVertexBuffers = false;
-	bool hasOcclusionQuery = false;
-	int32_t occlusionCounterBits = 0;
-	uint32_t captureTexture = 0;
-	int32_t captureSize = 0;
-
-	// The fade-in from black, the frozen-frame cross-fade and the 2D quads of this frame.
-	float fadeClock = 0.0f;
-	float fadeAlpha = 1.0f;
-	bool captureRequested = false;
-	float crossFadeAlpha = 0.0f;
-	bool drawingRehearsed = false;
-	std::vector<ScreenQuad> screenQuads;
 
 	// The cursor at the previous frame, for the mouse-movement exit.
 	int32_t cursorX = 0;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/RunMode.h"
+#include "core/RunMode.h"
 
 #include <cstdint>
 #include <string>

@@ -1,6 +1,6 @@
 #include "app/DisplayGamma.h"
 
-#include "app/Platform.h"
+#include "core/Platform.h"
 
 #include <SDL_syswm.h>
 #include <X11/Xlib.h>

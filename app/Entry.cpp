@@ -2,19 +2,18 @@
 
 #include "app/CommandLine.h"
 #include "app/HostOptions.h"
-#include "app/LogFile.h"
-#include "app/Platform.h"
-#include "app/RunMode.h"
+#include "app/SaverWindow.h"
 #include "app/Signals.h"
 #include "app/Snapshot.h"
+#include "core/LogFile.h"
+#include "core/Platform.h"
+#include "core/RunMode.h"
 #include "media/MediaStore.h"
+#include "options/OptionsDialog.h"
 #include "settings/DefaultsTable.h"
 #include "settings/Settings.h"
 
 #include <cstdlib>
-
-volatile std::sig_atomic_t g_runMode = static_cast<std::sig_atomic_t>(RunMode::None);
-bool g_modeFailed = false;
 
 namespace
 {
@@ -57,6 +56,9 @@ int RunEntry(const std::string& commandLine)
 	g_mediaStore.Open();
 
 	InstallQuitSignals();
+	// Content that cannot be decoded ends any mode the way it ends the saver: with the display
+	// given back.
+	Sys_SetFatalExitHandler(ExitSaver);
 	SetRunMode(ParseCommandLine(commandLine));
 	if (GetRunMode() == RunMode::Configure)
 	{

@@ -10,4 +10,3 @@ int RunEntry(const std::string& commandLine);
 // The mode functions.
 void RunSaver();
 void RunPreview();
-void RunOptionsDialog();

@@ -1,8 +1,8 @@
 #include "app/CommandLine.h"
 #include "app/Entry.h"
 #include "app/HostOptions.h"
-#include "app/RunMode.h"
 #include "app/Snapshot.h"
+#include "core/RunMode.h"
 
 #include <cstdio>
 #include <string>

@@ -1,8 +1,8 @@
 #include "app/CommandLine.h"
 #include "app/Entry.h"
-#include "app/LogFile.h"
 #include "app/PreviewWindow.h"
-#include "app/RunMode.h"
+#include "core/LogFile.h"
+#include "core/RunMode.h"
 #include "render/ImageDecoders.h"
 #include "resources/Resources.h"
 

@@ -2,17 +2,16 @@
 
 #include "app/AppContext.h"
 #include "app/Entry.h"
+#include "app/FrameLoop.h"
 #include "app/HostOptions.h"
-#include "app/LogFile.h"
-#include "app/RunMode.h"
+#include "app/LoadSequence.h"
 #include "app/SaverWindow.h"
 #include "app/Snapshot.h"
 #include "audio/Music.h"
-#include "effects/FrameComposer.h"
-#include "effects/ParticleSystem.h"
-#include "overlay/ClockOverlay.h"
+#include "core/LogFile.h"
+#include "core/RunMode.h"
+#include "frame/FrameComposer.h"
 #include "render/GlErrorReport.h"
-#include "render/LoadingScreen.h"
 #include "render/SubmissionPacer.h"
 #include "render/TextureManager.h"
 #include "scene/Scene.h"
@@ -26,9 +25,6 @@ namespace
 constexpr char kWindowTitle[] = "Glimmerhearth";
 constexpr int kOwnWindowWidth = 800;
 constexpr int kOwnWindowHeight = 600;
-// With the GL error report on, a status line this often tells whoever watches a long run how
-// the saver fares.
-constexpr uint32_t kStatusIntervalMs = 5000;
 
 void ChooseDisplay()
 {
@@ -69,29 +65,6 @@ void ReadCursorPosition()
 	SDL_GetGlobalMouseState(&x, &y);
 	g_app.cursorX = g_app.referenceCursorX = x;
 	g_app.cursorY = g_app.referenceCursorY = y;
-}
-
-void ReadLocalTime()
-{
-	g_app.localTime = g_snapshot.FixesTime() ? g_snapshot.Time() : Sys_LocalTime();
-}
-
-void ReportStatus(int64_t frames, uint32_t& lastStatusMs)
-{
-	if (!g_glErrors.Active())
-	{
-		return;
-	}
-	const uint32_t now = Sys_Milliseconds();
-	if (now - lastStatusMs < kStatusIntervalMs)
-	{
-		return;
-	}
-	lastStatusMs = now;
-	WriteDebugLine("Status: frames " + std::to_string(frames) + " particles " +
-	               std::to_string(g_particles.LiveParticles()) + " vertices " +
-	               std::to_string(g_particles.VerticesWritten()) + " GL errors " +
-	               std::to_string(g_glErrors.ErrorCount()));
 }
 
 void ShutDown()
@@ -142,9 +115,9 @@ void RunSaver()
 	{
 		g_app.clock.SetTimeSource(&g_snapshot.TimeSource());
 	}
+	g_frameComposer.fixedView = g_snapshot.FixedView();
 	ChooseDisplay();
 	ReadCursorPosition();
-	g_app.fadeClock = 0.0f;
 	g_app.fullScreen = !g_app.keepDisplay;
 	if (g_host.ShowFps())
 	{
@@ -162,7 +135,7 @@ void RunSaver()
 		return;
 	}
 	g_logFile.WriteLine("Window is create");
-	RunLoadSequence(window, g_app);
+	RunLoadSequence(window);
 	g_logFile.WriteLine("OpenGL initialized");
 	g_snapshot.OnSceneLoaded();
 	// Snapshots render frames for people and tests to look at, and a preview inside another
@@ -172,67 +145,5 @@ void RunSaver()
 		StartSaverMusic(window);
 	}
 	RunMainLoop();
-}
-
-void RunMainLoop()
-{
-	g_app.clock.Start();
-	int64_t frames = 0;
-	uint32_t lastStatusMs = Sys_Milliseconds();
-	while (GetRunMode() == RunMode::Saver)
-	{
-		// A waiting event takes the whole turn; only a turn without one draws a frame.
-		SDL_Event event;
-		if (SDL_PollEvent(&event))
-		{
-			if (IsQuitMessage(event))
-			{
-				break;
-			}
-			SaverWindowProc(event);
-			continue;
-		}
-		FollowHostWindow();
-		ReadLocalTime();
-		g_clockOverlay.UpdateCountdown(g_app.localTime);
-		FrameComposer::RenderFrame(g_app);
-		PollFrameInput();
-		ReportStatus(++frames, lastStatusMs);
-	}
 	ShutDown();
-}
-
-void PollFrameInput()
-{
-	if (!g_app.mouseEndsSaver)
-	{
-		return;
-	}
-	if (SDL_GetGlobalMouseState(nullptr, nullptr) & SDL_BUTTON(SDL_BUTTON_LEFT))
-	{
-		SetRunMode(RunMode::Quit);
-	}
-	Camera* camera = g_scene.CurrentCamera();
-	if (camera == nullptr)
-	{
-		return;
-	}
-	// Forward is almost twice as fast as back.
-	struct ArrowMove
-	{
-		SDL_Scancode key;
-		Vec3 offset;
-	};
-	static constexpr ArrowMove kArrowMoves[] = {{SDL_SCANCODE_UP, {0.0f, 0.0f, -14.8f}},
-	                                            {SDL_SCANCODE_DOWN, {0.0f, 0.0f, 7.8f}},
-	                                            {SDL_SCANCODE_LEFT, {-7.8f, 0.0f, 0.0f}},
-	                                            {SDL_SCANCODE_RIGHT, {7.8f, 0.0f, 0.0f}}};
-	const Uint8* keys = SDL_GetKeyboardState(nullptr);
-	for (const ArrowMove& move : kArrowMoves)
-	{
-		if (keys[move.key] != 0)
-		{
-			camera->MoveLocal(move.offset, g_app.clock.dt);
-		}
-	}
 }

@@ -2,11 +2,6 @@
 
 #include "settings/Settings.h"
 
-// The saver's message and frame loop, and the shutdown that gives everything back.
-void RunMainLoop();
-// The per-frame poll of the left mouse button and the arrow keys.
-void PollFrameInput();
-
 // The resolution entry the saver uses: the chosen one, or the desktop's own size when the
 // chosen index lies outside the table or names an entry that was never filled.
 Resolution ChooseResolution(const Settings& settings, int desktopWidth, int desktopHeight, bool& desktopMode);

@@ -4,9 +4,10 @@
 #include "app/DisplayGamma.h"
 #include "app/HostOptions.h"
 #include "app/HostWindow.h"
-#include "app/LogFile.h"
-#include "app/Platform.h"
-#include "app/RunMode.h"
+#include "core/LogFile.h"
+#include "core/Platform.h"
+#include "core/RunMode.h"
+#include "frame/FrameComposer.h"
 #include "render/GlErrorReport.h"
 #include "render/Renderer.h"
 #include "render/SubmissionPacer.h"
@@ -232,7 +233,7 @@ void FitViewportToWindow(int width, int height)
 	g_app.screenWidth = g_app.clientWidth = width;
 	g_app.screenHeight = g_app.clientHeight = height;
 	ResizeViewport(width, height);
-	FitCaptureTextureToWindow(g_app);
+	g_frameComposer.capture.FitToWindow(width, height);
 }
 
 void SetFullScreenMode()
@@ -291,7 +292,6 @@ void CreateRenderContext(SDL_Window* window)
 	SDL_GL_MakeCurrent(window, g_app.glContext);
 	SetSwapInterval();
 	ResizeViewport(g_app.clientWidth, g_app.clientHeight);
-	g_app.fadeAlpha = 1.0f;
 }
 
 void ResizeViewport(int width, int height)

@@ -4,8 +4,9 @@
 
 #include <cstdint>
 
-// The saver's window, display mode, gamma ramp and GL context: the only code that talks to the
-// SDL video layer. Everything works on the process-wide AppContext (g_app).
+// The saver's window, display mode, gamma ramp and GL context, on the saver window's record
+// (g_app). SDL's video layer has other users as well: the preview's window (app/PreviewWindow.h),
+// the desktop's size (Sys_DesktopSize) and the frame loop's input polls (app/FrameLoop.cpp).
 
 // One ramp of 256 entries per channel, as the saver reads and writes it.
 struct GammaRamp

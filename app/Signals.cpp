@@ -1,6 +1,6 @@
 #include "app/Signals.h"
 
-#include "app/RunMode.h"
+#include "core/RunMode.h"
 
 #include <csignal>
 #include <initializer_list>

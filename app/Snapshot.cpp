@@ -1,9 +1,9 @@
 #include "app/Snapshot.h"
 
 #include "app/AppContext.h"
-#include "app/RunMode.h"
-#include "effects/Camera.h"
+#include "core/RunMode.h"
 #include "effects/ParticleSystem.h"
+#include "frame/FrameComposer.h"
 #include "scene/Scene.h"
 
 #include <GL/glew.h>
@@ -81,7 +81,7 @@ bool ParseFloatList(const std::string& text, std::vector<float>& values)
 	return count == values.size() && text.back() != ',';
 }
 
-constexpr float kDegreesToRadians = 3.14159265f / 180.0f;
+constexpr float kDegreesToRadians = kPi / 180.0f;
 } // namespace
 
 bool ParseLocalTime(const std::string& text, LocalTime& time)
@@ -229,16 +229,22 @@ void Snapshot::OnSceneLoaded() const
 	}
 }
 
-void Snapshot::PlaceCamera(Camera& camera) const
+std::optional<unsigned> Snapshot::FixedSeed() const
+{
+	if (!FixesSeed())
+	{
+		return std::nullopt;
+	}
+	return seed;
+}
+
+std::optional<CameraView> Snapshot::FixedView() const
 {
 	if (!active || !fixedView)
 	{
-		return;
+		return std::nullopt;
 	}
-	camera.position = viewPosition;
-	camera.direction = viewDirection;
-	camera.up = viewUp;
-	camera.fovDegrees = viewFovDegrees;
+	return CameraView{viewPosition, viewDirection, viewUp, viewFovDegrees};
 }
 
 void Snapshot::OnLoadingScreenDrawn(AppContext& app)
@@ -257,7 +263,7 @@ void Snapshot::OnFrameDrawn(AppContext& app)
 	}
 	++framesDrawn;
 	// The rate is taken over the steady frames, once the fade-in veil has lifted.
-	if (steadyFrom == 0 && app.fadeAlpha <= 0.0f)
+	if (steadyFrom == 0 && g_frameComposer.fadeAlpha <= 0.0f)
 	{
 		steadyFrom = framesDrawn;
 		steadyStartCounter = SDL_GetPerformanceCounter();

@@ -1,15 +1,16 @@
 #pragma once
 
-#include "app/FrameClock.h"
-#include "app/Platform.h"
+#include "core/FrameClock.h"
+#include "core/Platform.h"
 #include "render/Math.h"
+#include "scene/Camera.h"
 
 #include <ctime>
+#include <optional>
 #include <string>
 #include <vector>
 
 struct AppContext;
-class Camera;
 
 // Runs the saver in a window of a given size with a fixed frame step, a fixed local time and a
 // fixed random seed, and writes one of its frames as a PNG picture. The frames are the saver's
@@ -52,8 +53,10 @@ public:
 
 	// Once the room has loaded: leaves out the effects when asked to.
 	void OnSceneLoaded() const;
-	// After each camera step: the fixed view, when one was given, replaces the flight's.
-	void PlaceCamera(Camera& camera) const;
+	// The seed of the flights' shuffles, where the run fixes it.
+	std::optional<unsigned> FixedSeed() const;
+	// The view held still instead of the flights', when a snapshot was given one.
+	std::optional<CameraView> FixedView() const;
 
 	// Called right before each buffer swap, while the frame is still in the back buffer.
 	void OnLoadingScreenDrawn(AppContext& app);

@@ -1,7 +1,7 @@
 #include "audio/AudioEngine.h"
 
-#include "app/LibraryImage.h"
-#include "app/LogFile.h"
+#include "core/LibraryImage.h"
+#include "core/LogFile.h"
 #include "media/MediaStore.h"
 #include "resources/Resources.h"
 

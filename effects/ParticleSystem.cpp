@@ -3,6 +3,7 @@
 #include "media/MediaStore.h"
 #include "render/SubmissionPacer.h"
 #include "render/TextureManager.h"
+#include "render/VertexArrays.h"
 
 #include <GL/glew.h>
 
@@ -14,8 +15,8 @@ ParticleSystem g_particles;
 
 namespace
 {
-// Degrees to radians the way the content was authored: pi taken as 3.14.
-constexpr float kDegreesToRadians = 0.017444444444444446f;
+// Degrees to radians the way the content was authored, with the content's pi.
+constexpr float kDegreesToRadians = static_cast<float>(kContentPi / 180.0);
 // An effect never holds more particles than the vertex array has quads, whatever its file says:
 // one emission could not show more, and each one costs its step all the same.
 constexpr int32_t kMaxParticlesPerEffect = ParticleSystem::kVertexCapacity / 4;
@@ -404,17 +405,15 @@ void ParticleSystem::Draw()
 	glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
 	SetCameraVectors({modelview[0], modelview[4], modelview[8]}, {modelview[1], modelview[5], modelview[9]});
 
-	if (GLEW_ARB_vertex_buffer_object)
-	{
-		glBindBufferARB(GL_ARRAY_BUFFER_ARB, 0);
-	}
+	BindVertexBuffer(0);
 	const ParticleVertex* base = vertices.data();
-	glEnableClientState(GL_VERTEX_ARRAY);
-	glEnableClientState(GL_COLOR_ARRAY);
-	glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-	glVertexPointer(3, GL_FLOAT, sizeof(ParticleVertex), &base->x);
-	glColorPointer(4, GL_FLOAT, sizeof(ParticleVertex), &base->r);
-	glTexCoordPointer(2, GL_FLOAT, sizeof(ParticleVertex), &base->u);
+	constexpr int32_t kStride = sizeof(ParticleVertex);
+	VertexArrays arrays;
+	arrays.positions = {&base->x, kStride};
+	arrays.colours = {&base->r, kStride};
+	arrays.hasColours = true;
+	arrays.texCoords = {&base->u, kStride};
+	PointVertexArrays(arrays);
 	glEnable(GL_BLEND);
 	glDisable(GL_LIGHTING);
 	glDepthMask(GL_FALSE);

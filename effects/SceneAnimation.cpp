@@ -7,9 +7,9 @@ SceneAnimation g_sceneAnimation;
 
 namespace
 {
-// Half the train's turn in radians per unit of phase: 0.6 degrees with pi taken as 3.14, halved
+// Half the train's turn in radians per unit of phase: 0.6 degrees with the content's pi, halved
 // for the quaternion.
-constexpr float kSteamHalfAngle = 0.005233333541287317f;
+constexpr float kSteamHalfAngle = static_cast<float>(0.6 * kContentPi / 360.0);
 constexpr float kTrainDegreesPerPhase = 0.6f;
 constexpr float kTrainPhasePerUnit = 0.8f;
 // The steam leaves the chimney, above the anchor.

@@ -1,6 +1,6 @@
 #include "media/MediaStore.h"
 
-#include "app/LogFile.h"
+#include "core/LogFile.h"
 #include "media/ArchiveReader.h"
 #include "resources/Resources.h"
 

@@ -1,6 +1,5 @@
 #include "overlay/ClockOverlay.h"
 
-#include "app/AppContext.h"
 #include "render/Draw2D.h"
 #include "render/TextureManager.h"
 #include "settings/Settings.h"
@@ -144,7 +143,7 @@ void ClockOverlay::UpdateCountdown(const LocalTime& time)
 	countdown = ComputeCountdown(time);
 }
 
-void ClockOverlay::LayoutText(float x, float y, const std::string& text, std::vector<OverlayQuad>& quads)
+void ClockOverlay::LayoutText(float x, float y, const std::string& text, std::vector<ScreenQuad>& quads)
 {
 	float cursor = 0.0f;
 	for (const char character : text)
@@ -156,7 +155,7 @@ void ClockOverlay::LayoutText(float x, float y, const std::string& text, std::ve
 	}
 }
 
-void ClockOverlay::LayoutCountdown(const LocalTime& time, std::vector<OverlayQuad>& quads)
+void ClockOverlay::LayoutCountdown(const LocalTime& time, std::vector<ScreenQuad>& quads)
 {
 	// Three-digit day counts start further left so the columns stay over their labels.
 	const float textX = countdown.daysLeft > 99 ? -0.98f : -0.94f;
@@ -181,7 +180,7 @@ void ClockOverlay::LayoutCountdown(const LocalTime& time, std::vector<OverlayQua
 }
 
 void ClockOverlay::Layout(const LocalTime& time, const OverlayOptions& options,
-                          std::vector<OverlayQuad>& quads)
+                          std::vector<ScreenQuad>& quads)
 {
 	if (options.showFps)
 	{
@@ -216,12 +215,12 @@ void ClockOverlay::DrawText(float x, float y, const std::string& text)
 	DrawQuads();
 }
 
-void ClockOverlay::Draw()
+void ClockOverlay::Draw(const LocalTime& time, float fps)
 {
 	const OverlayOptions options{g_settings.showFps, g_settings.showTime, g_settings.clock24h,
-	                             static_cast<int>(g_app.clock.fps)};
+	                             static_cast<int>(fps)};
 	frameQuads.clear();
-	Layout(g_app.localTime, options, frameQuads);
+	Layout(time, options, frameQuads);
 
 	glEnable(GL_BLEND);
 	glDisable(GL_DEPTH_TEST);

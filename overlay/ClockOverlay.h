@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Platform.h"
+#include "core/Platform.h"
 #include "render/Draw2D.h"
 
 #include <cstdint>
@@ -25,9 +25,6 @@ std::string ClockText(const LocalTime& time, bool clock24h);
 // Days, hours, minutes and seconds, each at least two digits, apart by two, three and two spaces.
 std::string CountdownText(const Countdown& countdown);
 
-// One rectangle of the overlay: centre, half-size and picture, in the 2D overlay space.
-using OverlayQuad = ScreenRect;
-
 struct OverlayOptions
 {
 	bool showFps = false;
@@ -50,13 +47,13 @@ public:
 	void Load();
 	void UpdateCountdown(const LocalTime& time);
 	// The 2D pass of the frame, from the frame's local time, the settings and the frame rate.
-	void Draw();
+	void Draw(const LocalTime& time, float fps);
 	// (x, y) is the centre of the first character.
 	void DrawText(float x, float y, const std::string& text);
 
 	// The rectangles of one frame's overlay, in drawing order.
-	void Layout(const LocalTime& time, const OverlayOptions& options, std::vector<OverlayQuad>& quads);
-	void LayoutText(float x, float y, const std::string& text, std::vector<OverlayQuad>& quads);
+	void Layout(const LocalTime& time, const OverlayOptions& options, std::vector<ScreenQuad>& quads);
+	void LayoutText(float x, float y, const std::string& text, std::vector<ScreenQuad>& quads);
 	// A character outside the symbol set is entered into the table as "0".
 	int SymbolIndex(char character);
 
@@ -81,11 +78,11 @@ private:
 	void FillSymbolIndex();
 	// Draws and empties the queued rectangles; the vector keeps its storage between frames.
 	void DrawQuads();
-	void LayoutCountdown(const LocalTime& time, std::vector<OverlayQuad>& quads);
+	void LayoutCountdown(const LocalTime& time, std::vector<ScreenQuad>& quads);
 
 	std::map<char, int> symbolIndex;
 	Countdown countdown;
-	std::vector<OverlayQuad> frameQuads;
+	std::vector<ScreenQuad> frameQuads;
 };
 
 extern ClockOverlay g_clockOverlay;

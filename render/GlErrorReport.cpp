@@ -1,6 +1,6 @@
 #include "render/GlErrorReport.h"
 
-#include "app/LogFile.h"
+#include "core/LogFile.h"
 
 #include <GL/glew.h>
 

@@ -1,15 +1,8 @@
 #include "render/LoadingScreen.h"
 
-#include "app/AppContext.h"
-#include "app/LogFile.h"
-#include "app/SaverWindow.h"
-#include "app/Snapshot.h"
-#include "overlay/ClockOverlay.h"
 #include "render/Draw2D.h"
-#include "render/Renderer.h"
 #include "render/TextureManager.h"
 #include "resources/Resources.h"
-#include "scene/Scene.h"
 
 #include <GL/glew.h>
 
@@ -49,32 +42,16 @@ void DrawLoadingPicture(const LoadingPicture& picture, float width, float height
 }
 } // namespace
 
-void DrawLoadingScreen(AppContext& app)
+void DrawLoadingScreen(int screenWidth, int screenHeight)
 {
 	glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
 	glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-	Begin2D(app);
-	const auto width = static_cast<float>(app.screenWidth);
-	const auto height = static_cast<float>(app.screenHeight);
+	Begin2D();
+	const auto width = static_cast<float>(screenWidth);
+	const auto height = static_cast<float>(screenHeight);
 	for (const LoadingPicture& picture : kLoadingPictures)
 	{
 		DrawLoadingPicture(picture, width, height);
 	}
 	End2D();
-	g_snapshot.OnLoadingScreenDrawn(app);
-	SwapSaverBuffers();
-}
-
-void RunLoadSequence(SDL_Window* window, AppContext& app)
-{
-	InitRenderer(window, app);
-	g_logFile.WriteLine("initializing font...");
-	g_logFile.WriteLine("Loading data...");
-	app.captureRequested = false;
-	app.crossFadeAlpha = 0.0f;
-	DrawLoadingScreen(app);
-	g_clockOverlay.Load();
-	// The room loads everything it needs while the loading picture stays up.
-	g_scene.Load();
-	g_logFile.WriteLine("Loading models");
 }

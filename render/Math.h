@@ -4,7 +4,14 @@
 //
 // Mat4 is row-major with column vectors: element (row r, column c) sits at index 4 * r + c,
 // points transform as p' = M * p, and an affine transform keeps its translation in elements
-// 3, 7 and 11. OpenGL wants the other order, so a Mat4 is transposed before glMultMatrixf.
+// 3, 7 and 11. OpenGL reads the sixteen numbers column by column, so a Mat4 handed to
+// glMultMatrixf as it is acts as its transpose: for the pure rotations the draw passes hand it,
+// the inverse rotation, which is why they build each from the conjugate of the turn they want.
+
+// Pi, and pi as the room's content was authored with it: the model angles, the particles'
+// directions and the train's turn were made with 3.14 and come out as they were made only with it.
+inline constexpr float kPi = 3.14159265f;
+inline constexpr double kContentPi = 3.14;
 
 struct Vec2
 {

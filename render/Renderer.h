@@ -1,19 +1,42 @@
 #pragma once
 
-#include <SDL.h>
+#include <cstdint>
 
-struct AppContext;
+// What the driver offers, found once the renderer has started and fixed from then on.
+struct RendererCaps
+{
+	int32_t maxTextureUnits = 0;
+	bool hasVertexBuffers = false;
+	bool hasOcclusionQuery = false;
+	int32_t occlusionCounterBits = 0;
+};
 
-// Brings the renderer up on the saver window: GL context, extension loader, driver identity and
-// capability flags, the cross-fade capture texture, the fixed-function state every later pass
-// assumes, the frame clock's start values and the gamma hand-over. Failures are logged and the
+extern RendererCaps g_rendererCaps;
+
+// Brings the renderer up on the GL context that is current (`hasContext` false when none could
+// be made): the fixed-function state every later pass assumes, the extension loader, the driver's
+// identity in the log, the capabilities and the submission pacer. Failures are logged and the
 // run goes on.
-void InitRenderer(SDL_Window* window, AppContext& app);
+void InitRenderer(bool hasContext);
 
 // The edge of the square capture texture for a window of that size: 1024, 512 or 256 by its
 // height, never more than either side (a host's small window gets a smaller power of two), so
 // that the capture never reads outside the frame.
 int CaptureSizeFor(int windowWidth, int windowHeight);
-// Sizes the capture texture anew for the window as it is now (app.clientWidth × clientHeight),
-// when that changes its edge; the texture bound to the 2D target stays bound.
-void FitCaptureTextureToWindow(AppContext& app);
+
+// The square texture a cut's frozen frame is copied into: the lower-left square of the colour
+// buffer.
+struct CaptureTexture
+{
+	uint32_t texture = 0;
+	int32_t size = 0;
+
+	// Made for a window of that size; it stays bound to the 2D target.
+	void Create(int windowWidth, int windowHeight);
+	// Sized anew for the window as it is now, when that changes its edge; the texture bound to
+	// the 2D target stays bound.
+	void FitToWindow(int windowWidth, int windowHeight);
+
+private:
+	void DefineStorage(int windowWidth, int windowHeight);
+};

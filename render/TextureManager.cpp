@@ -1,8 +1,7 @@
 #include "render/TextureManager.h"
 
-#include "app/LogFile.h"
-#include "app/Platform.h"
-#include "app/SaverWindow.h"
+#include "core/LogFile.h"
+#include "core/Platform.h"
 #include "media/MediaStore.h"
 #include "render/ImageDecoders.h"
 #include "resources/Resources.h"
@@ -54,7 +53,7 @@ uint32_t LoadTga(const std::string& name, std::span<const uint8_t> bytes)
 	if (!DecodeTga(bytes, image))
 	{
 		Sys_MessageBox("Error", "Unable open " + name);
-		ExitSaver();
+		Sys_FatalExit();
 	}
 	return Upload(image, image.channels, image.channels == 4 ? GL_RGBA : GL_RGB);
 }
@@ -91,7 +90,7 @@ uint32_t LoadJpeg(const std::string& name, std::span<const uint8_t> bytes)
 	{
 		std::fprintf(stderr, "%s: %s\n", name.c_str(),
 		             error.empty() ? "unsupported JPEG layout" : error.c_str());
-		ExitSaver();
+		Sys_FatalExit();
 	}
 	return Upload(image, 3, GL_RGB);
 }
@@ -101,7 +100,7 @@ uint32_t LoadBmp(std::span<const uint8_t> bytes)
 	DecodedImage image;
 	if (!DecodeBmp(bytes, image))
 	{
-		ExitSaver();
+		Sys_FatalExit();
 	}
 	return Upload(image, 4, GL_RGB);
 }

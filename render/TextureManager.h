@@ -14,8 +14,9 @@ class TextureManager
 public:
 	static constexpr int kFromMediaStore = -1;
 
-	// group: a label such as "Sprites"; it does not take part in the lookup. resource: the number
-	// of a built-in "CustomData" picture, or kFromMediaStore.
+	// group: unused, kept for the callers that name one ("Sprites"); only the name and the
+	// resource take part in the lookup. resource: the number of a built-in "CustomData" picture,
+	// or kFromMediaStore.
 	uint32_t Get(const std::string& group, const std::string& name, int resource = kFromMediaStore);
 	// Deletes every texture; the GL context must still be current.
 	void ReleaseAll();

@@ -1,9 +1,10 @@
 #include "scene/AnimatedModel.h"
 
-#include "app/LogFile.h"
+#include "core/LogFile.h"
 #include "media/MediaStore.h"
 #include "render/SubmissionPacer.h"
 #include "render/TextureManager.h"
+#include "render/VertexArrays.h"
 
 #include <GL/glew.h>
 
@@ -403,16 +404,14 @@ void AnimatedModel::Draw()
 	glEnable(GL_LIGHTING);
 	glEnable(GL_ALPHA_TEST);
 	// The fire's arrays live in client memory, not in the shared vertex buffer.
-	if (GLEW_ARB_vertex_buffer_object)
-	{
-		glBindBufferARB(GL_ARRAY_BUFFER_ARB, 0);
-	}
-	glEnableClientState(GL_VERTEX_ARRAY);
-	glEnableClientState(GL_NORMAL_ARRAY);
-	glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-	glVertexPointer(3, GL_FLOAT, kCornerFloats * sizeof(float), skinnedVertices.data());
-	glNormalPointer(GL_FLOAT, 3 * sizeof(float), skinnedNormals.data());
-	glTexCoordPointer(2, GL_FLOAT, kCornerFloats * sizeof(float), skinnedVertices.data() + 6);
+	BindVertexBuffer(0);
+	constexpr int32_t kCornerStride = kCornerFloats * sizeof(float);
+	VertexArrays arrays;
+	arrays.positions = {skinnedVertices.data(), kCornerStride};
+	arrays.normals = {skinnedNormals.data(), 3 * sizeof(float)};
+	arrays.hasNormals = true;
+	arrays.texCoords = {skinnedVertices.data() + 6, kCornerStride};
+	PointVertexArrays(arrays);
 
 	glEnable(GL_TEXTURE_2D);
 	glBindTexture(GL_TEXTURE_2D, texture);

@@ -1,29 +1,20 @@
 #pragma once
 
+#include "core/Platform.h"
+
 #include <cstdint>
 
-class Scene;
-struct SceneSubmesh;
+// The scene's passes are drawn by the scene (Scene::DrawList in scene/DrawPasses.cpp, with the
+// lights), from the shared arrays (scene/SharedVertexArray.h), with each submesh's and mesh's
+// material layers (scene/MaterialLayers.h), the placed models' mesh trees
+// (scene/ModelTransforms.cpp) and what the view shows (scene/Visibility.cpp).
+
 struct SceneObject;
 struct ModelAnchor;
 
-// Set when the shared vertex buffer is no longer bound; the animated-model drawing binds
-// buffer 0 once when it finds this clear and sets it.
-extern bool g_sharedBufferReleased;
-
-// Once after the scene has loaded, when vertex-buffer objects are available.
-void UploadSharedVertices(Scene& scene);
-// The vertex, normal and texture-coordinate arrays from the buffer object, or from the shared
-// array in memory without one.
-void BindSharedVertices(const Scene& scene);
-void UnbindSharedVertices();
-
-// One scene submesh with all its layers.
-void DrawSubmesh(const SceneSubmesh& submesh, bool texturesOff);
-
 // The links to the room's moving parts (scene/SceneAnimationLink.cpp):
 // a placed model drawn at its object's place, with the train and the clock hands animated;
-void DrawPlacedModel(SceneObject& object, float frameTime);
+void DrawPlacedModel(SceneObject& object, float frameTime, const LocalTime& time);
 // one step along an object's keyframe loop;
 void StepObjectPath(SceneObject& object, float frameTime);
 // one emitter anchor handed to the particle system, which spawns the effect its tag names.

@@ -1,6 +1,6 @@
 #include "scene/Model.h"
 
-#include "app/Platform.h"
+#include "core/Platform.h"
 #include "media/MediaStore.h"
 #include "render/TextureManager.h"
 #include "scene/BsmFile.h"
@@ -19,27 +19,12 @@ Vec3 ToVec3(const Float3& v)
 	return {v.x, v.y, v.z};
 }
 
-uint32_t LoadModelTexture(const std::string& fileName)
-{
-	return g_textures.Get("Models", "Textures/" + fileName);
-}
-
 MeshMaterial LoadMaterial(const BsmMesh& mesh)
 {
-	MeshMaterial material;
-	material.baseTexture = LoadModelTexture(mesh.baseTexture);
+	MeshMaterial material = LoadMaterialLayers({&mesh.baseTexture, mesh.hasReflection != 0,
+	                                            mesh.reflectionTexture, mesh.hasGlow != 0, mesh.glowTexture});
 	material.scrollU = mesh.scrollU;
 	material.scrollV = mesh.scrollV;
-	material.hasReflection = mesh.hasReflection != 0;
-	if (material.hasReflection)
-	{
-		material.reflectionTexture = LoadModelTexture(mesh.reflectionTexture);
-	}
-	material.hasGlow = mesh.hasGlow != 0;
-	if (material.hasGlow)
-	{
-		material.glowTexture = LoadModelTexture(mesh.glowTexture);
-	}
 	return material;
 }
 
@@ -86,6 +71,31 @@ struct Box
 	}
 };
 } // namespace
+
+uint32_t LoadModelTexture(const std::string& fileName)
+{
+	return g_textures.Get("Models", "Textures/" + fileName);
+}
+
+MeshMaterial LoadMaterialLayers(const MaterialLayerNames& names)
+{
+	MeshMaterial material;
+	if (names.base != nullptr)
+	{
+		material.baseTexture = LoadModelTexture(*names.base);
+	}
+	material.hasReflection = names.hasReflection;
+	if (material.hasReflection)
+	{
+		material.reflectionTexture = LoadModelTexture(names.reflection);
+	}
+	material.hasGlow = names.hasGlow;
+	if (material.hasGlow)
+	{
+		material.glowTexture = LoadModelTexture(names.glow);
+	}
+	return material;
+}
 
 std::string AnchorTag(const std::string& name)
 {
@@ -334,7 +344,7 @@ constexpr size_t kEveryFrameAnchors = 20;
 
 bool AnchorMayEmit(const std::vector<ModelAnchor>& anchors, size_t index)
 {
-	return anchors.size() > kEveryFrameAnchors || anchors[index].kind == 2;
+	return anchors.size() > kEveryFrameAnchors || anchors[index].kind == AnchorKind::kEmitter;
 }
 
 std::vector<int> AnchorsToEmit(const std::vector<ModelAnchor>& anchors, float& emitCursor, float frameTime)

@@ -33,6 +33,21 @@ struct MeshMaterial
 	uint32_t glowTexture = 0;
 };
 
+// The textures of a material's layers, of the room or of a model, all from the models' texture
+// folder: the base picture where the material names one, then the reflection and the glow where
+// the material has them, in that order; a layer it does not have keeps texture 0.
+struct MaterialLayerNames
+{
+	const std::string* base = nullptr;
+	bool hasReflection = false;
+	const std::string& reflection;
+	bool hasGlow = false;
+	const std::string& glow;
+};
+MeshMaterial LoadMaterialLayers(const MaterialLayerNames& names);
+// One picture of the models' texture folder ("Textures/...").
+uint32_t LoadModelTexture(const std::string& fileName);
+
 struct MeshData
 {
 	std::vector<MeshVertex> expanded; // triangle t is entries 3t, 3t + 1, 3t + 2
@@ -52,6 +67,15 @@ struct MeshData
 };
 
 // A named point on a model or in the room: an emitter, a light marker or a placement.
+// What an anchor of a scene or model file marks. A model's anchors are emitters or nothing.
+namespace AnchorKind
+{
+inline constexpr int32_t kLightMarker = 1;
+inline constexpr int32_t kEmitter = 2;
+inline constexpr int32_t kModelInstance = 3;
+inline constexpr int32_t kAnimatedModel = 4;
+} // namespace AnchorKind
+
 struct ModelAnchor
 {
 	std::string name; // "emit candle"

@@ -1,10 +1,9 @@
 #include "scene/Scene.h"
 
-#include "app/AppContext.h"
-#include "app/Platform.h"
-#include "app/Snapshot.h"
+#include "core/Platform.h"
 #include "effects/ParticleSystem.h"
 #include "media/MediaStore.h"
+#include "render/Renderer.h"
 #include "render/TextureManager.h"
 #include "scene/BssFile.h"
 #include "scene/DrawPasses.h"
@@ -36,11 +35,6 @@ Quat ToQuat(const Float4& q)
 	return {q.x, q.y, q.z, q.w};
 }
 
-uint32_t LoadSceneTexture(const std::string& fileName)
-{
-	return g_textures.Get("Models", "Textures/" + fileName);
-}
-
 void ShowTableOverflow()
 {
 	Sys_MessageBox("Error", "adas");
@@ -67,24 +61,24 @@ bool ClampRun(int64_t firstCorner, int64_t cornerCount, int64_t objectCorners, i
 	return true;
 }
 
+// A material without a picture name of more than four characters keeps the base texture 0 and
+// its sides and blending as they are.
 void ApplyMaterial(SceneSubmesh& submesh, const BssMaterial& material)
 {
-	if (material.texture.size() > 4)
+	const bool named = material.texture.size() > 4;
+	const MeshMaterial layers =
+	    LoadMaterialLayers({named ? &material.texture : nullptr, material.hasReflection != 0,
+	                        material.reflectionTexture, material.hasGlow != 0, material.glowTexture});
+	if (named)
 	{
-		submesh.baseTexture = LoadSceneTexture(material.texture);
+		submesh.baseTexture = layers.baseTexture;
 		submesh.twoSided = material.twoSided != 0;
 		submesh.additive = material.texture.starts_with("ad");
 	}
-	submesh.hasReflection = material.hasReflection != 0;
-	if (submesh.hasReflection)
-	{
-		submesh.reflectionTexture = LoadSceneTexture(material.reflectionTexture);
-	}
-	submesh.hasGlow = material.hasGlow != 0;
-	if (submesh.hasGlow)
-	{
-		submesh.glowTexture = LoadSceneTexture(material.glowTexture);
-	}
+	submesh.hasReflection = layers.hasReflection;
+	submesh.reflectionTexture = layers.reflectionTexture;
+	submesh.hasGlow = layers.hasGlow;
+	submesh.glowTexture = layers.glowTexture;
 }
 
 void ComputeBounds(SceneObject& object, const std::vector<Float3>& positions)
@@ -166,11 +160,6 @@ template <typename Key> void ExchangeSort(std::vector<std::unique_ptr<SceneObjec
 	}
 }
 
-unsigned CameraSeed()
-{
-	return g_snapshot.FixesSeed() ? g_snapshot.Seed() : Sys_Milliseconds();
-}
-
 uint32_t NewQueryName()
 {
 	GLuint name = 0;
@@ -198,7 +187,7 @@ std::set<std::string> Scene::EffectNames() const
 	std::set<std::string> names;
 	for (const std::unique_ptr<SceneAnchor>& anchor : anchors)
 	{
-		if (anchor->kind == 2)
+		if (anchor->kind == AnchorKind::kEmitter)
 		{
 			names.insert(anchor->tag);
 		}
@@ -255,7 +244,7 @@ void Scene::LoadObject(const BssObject& record, std::vector<std::unique_ptr<Scen
 	object->hasLightmap = record.hasLightmap != 0;
 	if (object->hasLightmap)
 	{
-		object->lightmapTexture = LoadSceneTexture(record.lightmapTexture);
+		object->lightmapTexture = LoadModelTexture(record.lightmapTexture);
 		for (SceneSubmesh& submesh : object->submeshes)
 		{
 			submesh.hasLightmap = true;
@@ -290,7 +279,7 @@ void Scene::LoadAnchor(const BssAnchor& record, std::vector<std::unique_ptr<Scen
 	const Vec3 firstPosition = keyPositions.empty() ? kVec3Zero : keyPositions[0];
 	const Quat firstRotation = keyRotations.empty() ? kQuatIdentity : keyRotations[0];
 
-	if (record.kind == 3 || record.kind == 4)
+	if (record.kind == AnchorKind::kModelInstance || record.kind == AnchorKind::kAnimatedModel)
 	{
 		auto object = std::make_unique<SceneObject>();
 		object->name = record.name;
@@ -306,7 +295,7 @@ void Scene::LoadAnchor(const BssAnchor& record, std::vector<std::unique_ptr<Scen
 			object->pathRotations = keyRotations;
 			object->pathDelay = record.pathDelay;
 		}
-		if (record.kind == 3)
+		if (record.kind == AnchorKind::kModelInstance)
 		{
 			object->isInstance = true;
 			object->model = std::make_unique<StaticModel>();
@@ -326,7 +315,7 @@ void Scene::LoadAnchor(const BssAnchor& record, std::vector<std::unique_ptr<Scen
 		return;
 	}
 	// Only light markers and emitters stay anchors; any other kind means nothing to the room.
-	if (record.kind != 1 && record.kind != 2)
+	if (record.kind != AnchorKind::kLightMarker && record.kind != AnchorKind::kEmitter)
 	{
 		return;
 	}
@@ -362,7 +351,7 @@ void Scene::LoadFromBytes(std::span<const uint8_t> bytes)
 	{
 		LoadObject(record, meshObjects);
 	}
-	const bool queries = g_app.hasOcclusionQuery;
+	const bool queries = g_rendererCaps.hasOcclusionQuery;
 	for (const BssPortal& record : file.portals)
 	{
 		auto portal = std::make_unique<ScenePortal>();
@@ -419,7 +408,7 @@ void Scene::LoadFromBytes(std::span<const uint8_t> bytes)
 	Link();
 	SplitAndQuery();
 	AssignLights();
-	if (g_app.hasVertexBuffers)
+	if (g_rendererCaps.hasVertexBuffers)
 	{
 		UploadSharedVertices(*this);
 	}
@@ -460,7 +449,7 @@ void Scene::Link()
 		// Light markers are not zone members: they are seen only through a portal that names them.
 		for (const std::unique_ptr<SceneAnchor>& anchor : anchors)
 		{
-			if (anchor->kind != 1 && anchor->parentName == zone->name)
+			if (anchor->kind != AnchorKind::kLightMarker && anchor->parentName == zone->name)
 			{
 				zone->members.push_back(&anchor->visible);
 			}
@@ -478,7 +467,7 @@ void Scene::SplitAndQuery()
 			continue;
 		}
 		others.push_back(object.get());
-		if (g_app.hasOcclusionQuery)
+		if (g_rendererCaps.hasOcclusionQuery)
 		{
 			object->queryName = NewQueryName();
 		}
@@ -523,7 +512,7 @@ void Scene::ReleaseModels()
 
 void Scene::ReleaseObjects()
 {
-	if (g_app.hasOcclusionQuery)
+	if (g_rendererCaps.hasOcclusionQuery)
 	{
 		for (const std::unique_ptr<SceneObject>& object : objects)
 		{
@@ -580,62 +569,4 @@ void Scene::LeaveOutEffects()
 bool BoxStrictlyContains(const Vec3& min, const Vec3& max, const Vec3& p)
 {
 	return min.x < p.x && p.x < max.x && min.y < p.y && p.y < max.y && min.z < p.z && p.z < max.z;
-}
-
-void Scene::RefillCameraBag()
-{
-	cameraBag.clear();
-	for (int32_t i = 0; i < static_cast<int32_t>(cameras.size()); ++i)
-	{
-		cameraBag.push_back(i);
-	}
-	std::srand(CameraSeed());
-}
-
-// The bag's last entry is taken only when it is the only one left.
-void Scene::PickCamera()
-{
-	const size_t m = cameraBag.size();
-	if (m == 0)
-	{
-		currentCamera = 0;
-		return;
-	}
-	const size_t position = m == 1 ? 0 : static_cast<size_t>(std::rand()) % (m - 1);
-	currentCamera = cameraBag[position];
-	cameraBag.erase(cameraBag.begin() + static_cast<std::ptrdiff_t>(position));
-	if (currentCamera < 0 || currentCamera >= static_cast<int32_t>(cameras.size()))
-	{
-		currentCamera = 0;
-	}
-	if (cameraBag.empty())
-	{
-		RefillCameraBag();
-	}
-}
-
-void Scene::PickFirstCamera()
-{
-	RefillCameraBag();
-	PickCamera();
-}
-
-void Scene::SwitchCameraIfFinished(float dt)
-{
-	Camera* camera = CurrentCamera();
-	if (camera == nullptr || !camera->finished)
-	{
-		return;
-	}
-	camera->finished = false;
-	PickCamera();
-	Camera& next = cameras[static_cast<size_t>(currentCamera)];
-	next.finished = false;
-	next.Restart();
-	next.Update(dt);
-}
-
-Camera* Scene::CurrentCamera()
-{
-	return cameras.empty() ? nullptr : &cameras[static_cast<size_t>(currentCamera)];
 }

@@ -1,13 +1,15 @@
 #pragma once
 
-#include "effects/Camera.h"
+#include "core/Platform.h"
 #include "render/Math.h"
 #include "scene/AnimatedModel.h"
+#include "scene/Camera.h"
 #include "scene/ContentStream.h"
 #include "scene/Model.h"
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <set>
 #include <span>
 #include <string>
@@ -135,8 +137,10 @@ public:
 
 	// Per frame (DrawPasses.cpp).
 	void ResetVisibility();
-	void CullAndDrawOpaque(float frameTime);
-	void DrawList(const std::vector<SceneObject*>& list, float alphaReference, float frameTime);
+	// `time` is the local time the room's clock shows.
+	void CullAndDrawOpaque(float frameTime, const LocalTime& time);
+	void DrawList(const std::vector<SceneObject*>& list, float alphaReference, float frameTime,
+	              const LocalTime& time);
 	// Every object of the glass pass, or of the opaque pass, whether in view or not.
 	std::vector<SceneObject*> EveryObject(bool glass) const;
 
@@ -158,6 +162,9 @@ public:
 	uint32_t vertexBuffer = 0;
 	bool hasOcclusionQuery = false;
 	int32_t drawnObjects = 0;
+	// The seed of every shuffle of the flights; without one each shuffle takes the millisecond
+	// timer.
+	std::optional<unsigned> fixedCameraSeed;
 
 private:
 	// The instances queried for the next frame: those their zone marked visible.
@@ -175,14 +182,20 @@ private:
 	void PickCamera();
 	void RefillCameraBag();
 
-	void VisitZone(SceneObject& zone, const Vec3& eye);
-	void VisitZoneByQueries(SceneObject& zone);
-	void TestPortal(ScenePortal& portal, const Vec3& eye);
+	// How the walk through the zones judges a portal's far side (scene/Visibility.cpp).
+	enum class PortalTest
+	{
+		View,
+		Query
+	};
+	void VisitZone(SceneObject& zone, const Vec3& eye, PortalTest test);
+	bool PortalSeenInView(ScenePortal& portal, const Vec3& eye);
+	bool PortalSeenByQuery(ScenePortal& portal);
 	void EmitSceneAnchors();
 	void BuildLists();
 	void IssueQueries();
-	void CullPlain();
-	void CullByQueries();
+	void Cull(PortalTest test);
+	void CullInstancesByQueries(const Vec3& eye);
 };
 
 extern Scene g_scene;

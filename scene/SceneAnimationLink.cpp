@@ -1,6 +1,5 @@
 // Where the scene hands its placed models, paths, emitters and the fire to the moving parts of
 // the room: the scripted animation, the particle system and the animated model.
-#include "app/AppContext.h"
 #include "effects/ParticleSystem.h"
 #include "effects/SceneAnimation.h"
 #include "scene/DrawPasses.h"
@@ -53,12 +52,12 @@ private:
 };
 } // namespace
 
-void DrawPlacedModel(SceneObject& object, float frameTime)
+void DrawPlacedModel(SceneObject& object, float frameTime, const LocalTime& time)
 {
 	StaticModel& model = *object.model;
 	model.position = object.boundCenter;
 	StaticModelPose pose(model);
-	g_sceneAnimation.AnimateModel(object.name, model.position, g_app.localTime, frameTime, pose);
+	g_sceneAnimation.AnimateModel(object.name, model.position, time, frameTime, pose);
 	model.Update(frameTime);
 	model.Draw();
 }

@@ -32,3 +32,15 @@ private:
 };
 
 extern SharedVertexArray g_sharedVertices;
+
+class Scene;
+
+// Once after the scene has loaded, when vertex-buffer objects are available.
+void UploadSharedVertices(Scene& scene);
+// The vertex, normal and texture-coordinate arrays from the scene's buffer object, or from the
+// shared array in memory without one.
+void BindSharedVertices(const Scene& scene);
+void UnbindSharedVertices();
+// The texture coordinates of the bound arrays from another field of the vertex (`offset` bytes
+// in), such as the lightmap's.
+void PointSharedTexCoordsAt(size_t offset);

@@ -1,6 +1,6 @@
 #include "settings/DefaultsTable.h"
 
-#include "app/Platform.h"
+#include "core/Platform.h"
 #include "resources/Resources.h"
 #include "settings/AsciiCase.h"
 #include "settings/Cp1251.h"

@@ -1,7 +1,7 @@
 #include "settings/Settings.h"
 
-#include "app/LogFile.h"
-#include "app/Platform.h"
+#include "core/LogFile.h"
+#include "core/Platform.h"
 #include "settings/DefaultsTable.h"
 
 #include <cstdio>

@@ -2,7 +2,7 @@
 // folder, no sound output, no display, a display mode the screen does not have, settings
 // nobody would choose. In every case it runs on or ends with a message, and hands the screen
 // back as it found it.
-#include "app/LibraryImage.h"
+#include "core/LibraryImage.h"
 #include "resources/Resources.h"
 #include "tests/settings/ConfigHome.h"
 #include "tests/support/Files.h"

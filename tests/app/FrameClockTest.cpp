@@ -1,4 +1,4 @@
-#include "app/FrameClock.h"
+#include "core/FrameClock.h"
 
 #include <gtest/gtest.h>
 

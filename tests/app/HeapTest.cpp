@@ -1,4 +1,4 @@
-#include "app/Platform.h"
+#include "core/Platform.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

@@ -1,5 +1,5 @@
+#include "core/LogFile.h"
 #include "tests/support/Files.h"
-#include "app/LogFile.h"
 
 #include "tests/support/TempDir.h"
 

@@ -1,8 +1,8 @@
 // The audio adapter over the real audio module, playing through SDL's disk audio driver.
-#include "tests/support/Files.h"
 #include "audio/AudioEngine.h"
+#include "tests/support/Files.h"
 
-#include "app/LogFile.h"
+#include "core/LogFile.h"
 #include "media/MediaStore.h"
 #include "tests/audio/AudioTestSupport.h"
 #include "tests/audio/OggEncode.h"

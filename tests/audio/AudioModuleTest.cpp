@@ -1,8 +1,8 @@
 // The audio module on its own: how it is written out and loaded, what it answers to bad calls,
 // and its mixer.
-#include "app/LibraryImage.h"
 #include "audio/module/AudioModuleApi.h"
 #include "audio/module/Mixer.h"
+#include "core/LibraryImage.h"
 #include "resources/Resources.h"
 #include "tests/audio/AudioTestSupport.h"
 

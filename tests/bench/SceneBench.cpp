@@ -2,6 +2,7 @@
 // lists and the submission of the opaque and glass lists. The viewport is one pixel, so the software
 // rasteriser adds next to nothing and what is timed is our side of the driver.
 #include "app/AppContext.h"
+#include "app/LoadSequence.h"
 #include "app/SaverWindow.h"
 #include "media/MediaStore.h"
 #include "render/Renderer.h"
@@ -30,7 +31,7 @@ void OpenRoom(bool queries, bool realRoom)
 		g_app.keepDisplay = true;
 		g_app.colorBits = 32;
 		CreateSaverWindow("bench", 320, 240);
-		InitRenderer(g_app.window, g_app);
+		StartRenderer(g_app.window);
 		archive = TestRoom::Archive(TestRoom::Scene());
 	}
 	// The real room comes from the archives linked into the program.
@@ -44,7 +45,7 @@ void OpenRoom(bool queries, bool realRoom)
 	}
 	g_scene.Release();
 	const bool driverHasQueries = GLEW_ARB_occlusion_query;
-	g_app.hasOcclusionQuery = queries && driverHasQueries;
+	g_rendererCaps.hasOcclusionQuery = queries && driverHasQueries;
 	g_scene.Load();
 	g_scene.currentCamera = 0;
 	glViewport(0, 0, 1, 1);
@@ -57,8 +58,8 @@ void ScenePass(benchmark::State& state)
 	{
 		g_scene.ResetVisibility();
 		g_scene.CurrentCamera()->Update(1.0f);
-		g_scene.CullAndDrawOpaque(1.0f);
-		g_scene.DrawList(g_scene.glassList, 0.00001f, 1.0f);
+		g_scene.CullAndDrawOpaque(1.0f, g_app.localTime);
+		g_scene.DrawList(g_scene.glassList, 0.00001f, 1.0f, g_app.localTime);
 	}
 	glFinish();
 	state.SetLabel(std::string(state.range(1) != 0 ? "real room, " : "test room, ") +

@@ -1,7 +1,7 @@
 // Whole saver runs with a fixed view: the wall clock read from the picture, and the room drawn
 // with and without its effects. Also the snapshot options that give the view.
 #include "app/Snapshot.h"
-#include "effects/Camera.h"
+#include "scene/Camera.h"
 #include "tests/support/Picture.h"
 #include "tests/support/Process.h"
 #include "tests/support/TempDir.h"
@@ -22,7 +22,7 @@ constexpr int kHeight = 300;
 const std::string kClockView = "350,109,205,-90,0,40";
 // Down into the fireplace, past the stockings.
 const std::string kFireplaceView = "160,260,110,175,-25,45";
-constexpr double kPi = 3.14159265358979;
+constexpr double kExactPi = 3.14159265358979;
 
 RgbImage SnapshotOf(const std::string& view, const std::string& when,
                     const std::vector<std::string>& extra = {})
@@ -118,7 +118,7 @@ struct RayShare
 
 RayShare AlongRay(const RgbImage& shot, const Dial& dial, double degrees, double from, double to)
 {
-	const double angle = degrees * kPi / 180.0;
+	const double angle = degrees * kExactPi / 180.0;
 	int dark = 0;
 	int red = 0;
 	int count = 0;
@@ -186,7 +186,10 @@ Camera PlacedCamera(const std::vector<std::string>& options)
 	std::string error;
 	EXPECT_TRUE(snapshot.TakeOptions(arguments, error)) << error;
 	Camera camera;
-	snapshot.PlaceCamera(camera);
+	if (const std::optional<CameraView> view = snapshot.FixedView())
+	{
+		camera.ShowView(*view);
+	}
 	return camera;
 }
 } // namespace
@@ -204,7 +207,7 @@ TEST(SnapshotOptions, CameraGivesTheEyeAndASquareView)
 	EXPECT_NEAR(tilted.direction.z, -std::sqrt(0.5f), 1e-6);
 	EXPECT_NEAR(tilted.up.z, std::sqrt(0.5f), 1e-6);
 	EXPECT_NEAR(Dot(tilted.direction, tilted.up), 0.0f, 1e-6);
-	EXPECT_NEAR(tilted.direction.y / tilted.direction.x, std::tan(30.0 * kPi / 180.0), 1e-5);
+	EXPECT_NEAR(tilted.direction.y / tilted.direction.x, std::tan(30.0 * kExactPi / 180.0), 1e-5);
 
 	// Without the option the flight's view stays.
 	const Camera flight = PlacedCamera({"--no-effects"});

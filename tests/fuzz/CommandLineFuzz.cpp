@@ -4,7 +4,7 @@
 #include "app/CommandLine.h"
 #include "app/HostOptions.h"
 #include "app/Snapshot.h"
-#include "effects/Camera.h"
+#include "scene/Camera.h"
 
 #include <cmath>
 #include <cstdint>
@@ -31,7 +31,10 @@ bool Finite(const Vec3& v)
 void CheckSnapshotView(const Snapshot& snapshot)
 {
 	Camera camera;
-	snapshot.PlaceCamera(camera);
+	if (const std::optional<CameraView> view = snapshot.FixedView())
+	{
+		camera.ShowView(*view);
+	}
 	Check(Finite(camera.position) && Finite(camera.direction) && Finite(camera.up));
 	Check(camera.fovDegrees > 0.0f && camera.fovDegrees < 180.0f);
 }

@@ -1,7 +1,7 @@
 #include "media/MediaStore.h"
 #include "tests/support/Files.h"
 
-#include "app/LogFile.h"
+#include "core/LogFile.h"
 #include "media/RarWriter.h"
 #include "tests/support/Process.h"
 #include "tests/support/TempDir.h"

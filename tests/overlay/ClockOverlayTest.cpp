@@ -42,9 +42,9 @@ ClockOverlay NumberedOverlay()
 	return overlay;
 }
 
-bool HasTexture(const std::vector<OverlayQuad>& quads, uint32_t texture)
+bool HasTexture(const std::vector<ScreenQuad>& quads, uint32_t texture)
 {
-	for (const OverlayQuad& quad : quads)
+	for (const ScreenQuad& quad : quads)
 	{
 		if (quad.texture == texture)
 		{
@@ -54,10 +54,10 @@ bool HasTexture(const std::vector<OverlayQuad>& quads, uint32_t texture)
 	return false;
 }
 
-std::vector<OverlayQuad> CountdownLayout(ClockOverlay& overlay, const LocalTime& time)
+std::vector<ScreenQuad> CountdownLayout(ClockOverlay& overlay, const LocalTime& time)
 {
 	overlay.UpdateCountdown(time);
-	std::vector<OverlayQuad> quads;
+	std::vector<ScreenQuad> quads;
 	overlay.Layout(time, {false, false, false, 0}, quads);
 	return quads;
 }
@@ -125,7 +125,7 @@ TEST(ClockOverlay, ClockTextIn12And24Hours)
 TEST(ClockOverlay, UnknownCharactersDrawAsZeroAndPointsTakeANarrowCell)
 {
 	ClockOverlay overlay = NumberedOverlay();
-	std::vector<OverlayQuad> quads;
+	std::vector<ScreenQuad> quads;
 	overlay.LayoutText(0.5f, -0.92f, "1x.m", quads);
 	ASSERT_EQ(quads.size(), 4u);
 	EXPECT_EQ(quads[0].texture, 101u);
@@ -136,7 +136,7 @@ TEST(ClockOverlay, UnknownCharactersDrawAsZeroAndPointsTakeANarrowCell)
 	EXPECT_FLOAT_EQ(quads[1].x, 0.5425f);
 	EXPECT_FLOAT_EQ(quads[2].x, 0.585f - 0.03125f);
 	EXPECT_FLOAT_EQ(quads[3].x, 0.585f + 0.0425f - 0.6f * 0.03125f);
-	for (const OverlayQuad& quad : quads)
+	for (const ScreenQuad& quad : quads)
 	{
 		EXPECT_FLOAT_EQ(quad.y, -0.92f);
 		EXPECT_FLOAT_EQ(quad.halfWidth, 0.04f);
@@ -210,7 +210,7 @@ TEST(ClockOverlay, ClockAndFrameRatePositions)
 {
 	ClockOverlay overlay = NumberedOverlay();
 	const LocalTime time = At(2026, 12, 25, 19, 5, 9);
-	std::vector<OverlayQuad> quads;
+	std::vector<ScreenQuad> quads;
 	overlay.Layout(time, {true, true, false, 57}, quads);
 	// "57", then "7:05:09 p.m." (12 characters), then the greeting.
 	ASSERT_EQ(quads.size(), 2u + 12u + 1u);

@@ -1,7 +1,7 @@
 // The GL error report on a real context under a private X server: errors provoked on purpose
 // must be seen, so that the whole-program runs that find none prove something.
 #include "render/GlErrorReport.h"
-#include "app/LogFile.h"
+#include "core/LogFile.h"
 #include "tests/support/Files.h"
 #include "tests/support/SaverWindowOnXvfb.h"
 #include "tests/support/TempDir.h"

@@ -1,11 +1,13 @@
 // The room loaded from a small test scene and drawn through the saver's own frame, on a real GL
 // context under a private X server; the checks look at the pixels of the frames.
 #include "app/AppContext.h"
-#include "app/RunMode.h"
+#include "app/FrameLoop.h"
 #include "app/Snapshot.h"
-#include "effects/FrameComposer.h"
+#include "core/RunMode.h"
 #include "effects/ParticleSystem.h"
+#include "frame/FrameComposer.h"
 #include "media/MediaStore.h"
+#include "render/Renderer.h"
 #include "render/TextureManager.h"
 #include "scene/Scene.h"
 #include "scene/SharedVertexArray.h"
@@ -44,8 +46,8 @@ protected:
 		g_app.clock.SetTimeSource(&time);
 		ASSERT_TRUE(screen.Open("room", kWidth, kHeight));
 		g_app.clock.Start();
-		supportsQueries = g_app.hasOcclusionQuery;
-		supportsBuffers = g_app.hasVertexBuffers;
+		supportsQueries = g_rendererCaps.hasOcclusionQuery;
+		supportsBuffers = g_rendererCaps.hasVertexBuffers;
 	}
 
 	static void TearDownTestSuite()
@@ -61,20 +63,20 @@ protected:
 	{
 		archive = TestRoom::Archive(scene, box);
 		g_mediaStore.Map(archive, {});
-		g_app.hasVertexBuffers = buffers;
-		g_app.hasOcclusionQuery = queries;
+		g_rendererCaps.hasVertexBuffers = buffers;
+		g_rendererCaps.hasOcclusionQuery = queries;
 		g_scene.Load();
 		g_scene.currentCamera = 0;
-		g_app.fadeAlpha = 0.0f;
-		g_app.crossFadeAlpha = 0.0f;
-		g_app.captureRequested = false;
+		g_frameComposer.fadeAlpha = 0.0f;
+		g_frameComposer.crossFadeAlpha = 0.0f;
+		g_frameComposer.captureRequested = false;
 	}
 
 	static void DrawFrames(int count)
 	{
 		for (int i = 0; i < count; ++i)
 		{
-			FrameComposer::RenderFrame(g_app);
+			DrawSaverFrame();
 		}
 	}
 
@@ -254,7 +256,7 @@ TEST_F(SceneDraw, CrossFadeMixesTheFrozenFrameWithTheNewView)
 {
 	LoadRoom(supportsBuffers, false);
 	DrawFrames(2);
-	g_app.captureRequested = true;
+	g_frameComposer.captureRequested = true;
 	DrawFrames(1);
 	g_scene.currentCamera = 1;
 	EXPECT_NEAR(PixelAt(TestRoom::kWallOnlyX, TestRoom::kWallOnlyY).g, 128, 8)
@@ -314,10 +316,10 @@ TEST_F(SceneDraw, RehearsedDrawingLeavesNoTraceInTheFollowingFrames)
 		g_particles.Update(1.0f);
 		LoadRoom(supportsBuffers, queries, scene);
 		g_cameraPathT = 0.0f;
-		g_app.drawingRehearsed = !rehearsed;
+		g_frameComposer.drawingRehearsed = !rehearsed;
 		DrawFrames(1);
-		EXPECT_TRUE(g_app.drawingRehearsed);
-		g_app.captureRequested = cut;
+		EXPECT_TRUE(g_frameComposer.drawingRehearsed);
+		g_frameComposer.captureRequested = cut;
 		Run run;
 		for (int frame = 0; frame < 16; ++frame)
 		{
@@ -358,7 +360,7 @@ TEST_F(SceneDraw, QuitStopsTheRehearsedFlights)
 	const auto objectsDrawnByTheFirstFrame = [](bool rehearsed, RunMode mode)
 	{
 		LoadRoom(supportsBuffers, false);
-		g_app.drawingRehearsed = !rehearsed;
+		g_frameComposer.drawingRehearsed = !rehearsed;
 		SetRunMode(mode);
 		DrawFrames(1);
 		return g_scene.drawnObjects;
@@ -381,7 +383,7 @@ TEST_F(SceneDraw, RehearsalIsNotCountedInTheNextFrameStep)
 	SystemTimeSource realTime;
 	g_app.clock.SetTimeSource(&realTime);
 	LoadRoom(supportsBuffers, false);
-	g_app.drawingRehearsed = false;
+	g_frameComposer.drawingRehearsed = false;
 	g_app.clock.Start();
 	const auto start = std::chrono::steady_clock::now();
 	DrawFrames(1);
@@ -390,7 +392,7 @@ TEST_F(SceneDraw, RehearsalIsNotCountedInTheNextFrameStep)
 	const float secondStep = g_app.clock.stepHistory[FrameClock::kHistoryLength - 1];
 	g_app.clock.SetTimeSource(&time);
 	g_app.clock.Start();
-	EXPECT_TRUE(g_app.drawingRehearsed);
+	EXPECT_TRUE(g_frameComposer.drawingRehearsed);
 	// 55 units a second; the second step spans little more than a clear of the screen.
 	EXPECT_LT(secondStep, 0.5 * firstFrame.count() * 55.0)
 	    << "the first frame with its rehearsal took " << firstFrame.count() << " s";
@@ -402,8 +404,8 @@ TEST_F(SceneDraw, MissingSceneFileIsAnEmptyRoom)
 	g_scene.Load();
 	EXPECT_TRUE(g_scene.objects.empty());
 	EXPECT_EQ(g_scene.CurrentCamera(), nullptr);
-	g_app.fadeAlpha = 0.0f;
-	g_app.crossFadeAlpha = 0.0f;
+	g_frameComposer.fadeAlpha = 0.0f;
+	g_frameComposer.crossFadeAlpha = 0.0f;
 	DrawFrames(2);
 	for (const uint8_t value : FrameAboveOverlay())
 	{
@@ -544,7 +546,7 @@ TEST_F(SceneDraw, SceneMaterialsRunsAndLightsFollowTheirRules)
 	BssLight farLight = nearLight;
 	farLight.position.z = 100.0f + 21.0f;
 	scene.lights = {nearLight, farLight};
-	g_app.hasVertexBuffers = false;
+	g_rendererCaps.hasVertexBuffers = false;
 	g_scene.LoadFromBytes(WriteContentBytes(scene).value());
 
 	const SceneObject& room = *g_scene.zones.at(0);
@@ -579,7 +581,7 @@ TEST_F(SceneDraw, DamagedContentLoadsAndDrawsSafely)
 	for (size_t size = 0; size <= bytes.size(); size += 61)
 	{
 		g_scene.LoadFromBytes(std::span(bytes).first(size));
-		g_app.fadeAlpha = 0.0f;
+		g_frameComposer.fadeAlpha = 0.0f;
 		DrawFrames(1);
 	}
 	g_scene.LoadFromBytes(bytes);

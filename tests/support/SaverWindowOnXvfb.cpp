@@ -1,8 +1,8 @@
 #include "tests/support/SaverWindowOnXvfb.h"
 
 #include "app/AppContext.h"
+#include "app/LoadSequence.h"
 #include "app/SaverWindow.h"
-#include "render/Renderer.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -20,7 +20,7 @@ bool SaverWindowOnXvfb::Open(const char* title, int width, int height)
 	{
 		return false;
 	}
-	InitRenderer(window, g_app);
+	StartRenderer(window);
 	return true;
 }
 

@@ -1,10 +1,10 @@
 // The Options dialog against its real GTK widgets on a private X server: the test sets a control
 // and lets it emit its signal as a user's click would, presses OK or Cancel and reads the
 // registry file that results.
-#include "settings/OptionsDialog.h"
+#include "options/OptionsDialog.h"
 
 #include "app/Entry.h"
-#include "app/RunMode.h"
+#include "core/RunMode.h"
 #include "render/ImageDecoders.h"
 #include "resources/Resources.h"
 #include "settings/DefaultsTable.h"

@@ -1,6 +1,6 @@
-#include "app/FrameClock.h"
+#include "core/FrameClock.h"
 
-#include "app/Platform.h"
+#include "core/Platform.h"
 
 SystemTimeSource FrameClock::systemTime;
 

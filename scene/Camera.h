@@ -7,6 +7,15 @@
 
 struct BssCamera;
 
+// A view by eye, look and up vectors and the vertical field of view.
+struct CameraView
+{
+	Vec3 position;
+	Vec3 direction;
+	Vec3 up;
+	float fovDegrees = 45.0f;
+};
+
 // One recorded camera flight and the view it gives: keys of position, rotation and field of
 // view, blended linearly along the segment being played.
 class Camera
@@ -23,6 +32,8 @@ public:
 	void ShowKey(int32_t key);
 	// Projection and view into OpenGL, then the view frustum.
 	void Apply() const;
+	// The view is `view` instead of the flight's, until the next step.
+	void ShowView(const CameraView& view);
 	// The arrow keys: an offset in the camera's own frame, scaled by the frame step.
 	void MoveLocal(const Vec3& offset, float dt);
 
@@ -41,6 +52,8 @@ public:
 	int32_t keyIndex = 0;
 	bool followsPath = false;
 	bool finished = false;
+	// Set by the step that began the flight's last played segment, cleared by the next step.
+	bool lastSegmentBegan = false;
 
 private:
 	void ReturnToFirstKey();

@@ -1,11 +1,10 @@
-#include "effects/Camera.h"
+#include "scene/Camera.h"
 
-#include "app/AppContext.h"
-#include "effects/FrameComposer.h"
 #include "scene/BssFile.h"
 
 #include <GL/glew.h>
 #include <GL/glu.h>
+#include <SDL.h>
 
 #include <algorithm>
 
@@ -58,13 +57,7 @@ void Camera::Init(const Vec3& startAt)
 	orientation = startOrientation = kQuatIdentity;
 	finished = false;
 	keyIndex = 0;
-	// The cursor goes to the middle of the screen so that the mouse-move test starts from rest;
-	// windows that keep the display (snapshots, tests) leave the user's cursor alone.
-	if (g_app.window != nullptr && !g_app.keepDisplay)
-	{
-		SDL_WarpMouseInWindow(g_app.window, g_app.clientWidth / 2, g_app.clientHeight / 2);
-	}
-	if (g_app.glContext != nullptr)
+	if (SDL_GL_GetCurrentContext() != nullptr)
 	{
 		Apply();
 	}
@@ -107,10 +100,7 @@ void Camera::Update(float dt)
 		segmentBegins = true;
 	}
 	// The last played segment begins: the frame composer freezes a frame to cover the cut.
-	if (segmentBegins && keyIndex == n - 3)
-	{
-		FrameComposer::RequestCapture();
-	}
+	lastSegmentBegan = segmentBegins && keyIndex == n - 3;
 	if (keyIndex >= n - 2)
 	{
 		g_cameraPathT = 0.0f;
@@ -159,6 +149,14 @@ void Camera::Apply() const
 	          position.z + direction.z, up.x, up.y, up.z);
 	glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
 	g_frustum.Extract();
+}
+
+void Camera::ShowView(const CameraView& view)
+{
+	position = view.position;
+	direction = view.direction;
+	up = view.up;
+	fovDegrees = view.fovDegrees;
 }
 
 void Camera::MoveLocal(const Vec3& offset, float dt)

@@ -113,3 +113,6 @@ private:
 	// back into the settings record.
 	bool fillingControls = false;
 };
+
+// The configure mode: the dialog on the settings store, until OK, Cancel or the close box.
+void RunOptionsDialog();

@@ -4,8 +4,8 @@
 #include <string>
 
 // Everything the program asks of the operating system apart from the saver window and its GL
-// context (app/SaverWindow.h). Keeping these calls in one place keeps the rest of the program
-// free of platform headers.
+// context, which the run modes keep. Keeping these calls in one place keeps the rest of the
+// program free of platform headers.
 
 struct LocalTime
 {
@@ -65,3 +65,11 @@ void Sys_SetUpHeapForLongRuns();
 
 // The folder for temporary files: $TMPDIR, else /tmp.
 std::string Sys_TempDir();
+
+// Ends the process when the run cannot go on (content that cannot be decoded), with the exit
+// status of a mode that failed. The handler, where the running mode set one, goes first: the
+// saver gives the display back there, as a mode switch and a gamma ramp would outlive the process
+// on X11.
+using FatalExitHandler = void (*)();
+void Sys_SetFatalExitHandler(FatalExitHandler handler);
+[[noreturn]] void Sys_FatalExit();

@@ -1,6 +1,6 @@
-#include "app/LibraryImage.h"
+#include "core/LibraryImage.h"
 
-#include "app/Platform.h"
+#include "core/Platform.h"
 
 #include <dlfcn.h>
 #include <sys/mman.h>

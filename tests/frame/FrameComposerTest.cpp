@@ -1,7 +1,9 @@
 // The frame composer on a real GL context under a private X server.
-#include "effects/FrameComposer.h"
+#include "frame/FrameComposer.h"
 #include "app/AppContext.h"
+#include "app/FrameLoop.h"
 #include "app/SaverWindow.h"
+#include "render/Draw2D.h"
 #include "render/Renderer.h"
 #include "tests/support/Process.h"
 #include "tests/support/SaverWindowOnXvfb.h"
@@ -30,9 +32,9 @@ protected:
 	void SetUp() override
 	{
 		g_app.clock.Start();
-		g_app.fadeClock = 0.0f;
-		g_app.fadeAlpha = 1.0f;
-		g_app.crossFadeAlpha = 0.0f;
+		g_frameComposer.fadeClock = 0.0f;
+		g_frameComposer.fadeAlpha = 1.0f;
+		g_frameComposer.crossFadeAlpha = 0.0f;
 	}
 
 	static inline SaverWindowOnXvfb screen;
@@ -75,10 +77,10 @@ TEST_F(FrameComposerTest, FadeInVeilLiftsOverTheFirstFrames)
 	std::vector<int> shown;
 	for (int frame = 0; frame < 100; ++frame)
 	{
-		FrameComposer::QueueQuad(g_app, 0.0f, 0.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, picture, GL_SRC_ALPHA,
-		                         GL_ONE_MINUS_SRC_ALPHA);
-		FrameComposer::RenderFrame(g_app);
-		EXPECT_TRUE(g_app.screenQuads.empty()) << "the queue is emptied every frame";
+		g_screenQuads.Queue({0.0f, 0.0f, 1.0f, 1.0f, picture}, 1.0f, 1.0f, 1.0f, 1.0f, GL_SRC_ALPHA,
+		                    GL_ONE_MINUS_SRC_ALPHA);
+		DrawSaverFrame();
+		EXPECT_TRUE(g_screenQuads.Empty()) << "the queue is emptied every frame";
 		shown.push_back(CentreBrightness());
 	}
 	// Fully black at first; after fadeClock passes 1 (two units) the veil falls 0.015 a unit.
@@ -90,7 +92,7 @@ TEST_F(FrameComposerTest, FadeInVeilLiftsOverTheFirstFrames)
 		EXPECT_GE(shown[frame], shown[frame - 1]) << frame;
 	}
 	EXPECT_EQ(shown.back(), 255);
-	EXPECT_LE(g_app.fadeAlpha, 0.0f);
+	EXPECT_LE(g_frameComposer.fadeAlpha, 0.0f);
 	glDeleteTextures(1, &picture);
 }
 
@@ -112,7 +114,7 @@ TEST(FrameComposer, CaptureSquareFollowsTheWindowAndStaysInsideIt)
 int CaptureTextureWidth()
 {
 	GLint width = 0;
-	glBindTexture(GL_TEXTURE_2D, g_app.captureTexture);
+	glBindTexture(GL_TEXTURE_2D, g_frameComposer.capture.texture);
 	glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
 	return width;
 }
@@ -121,14 +123,15 @@ int CaptureTextureWidth()
 // a square larger than the window would copy from outside the frame and keep the old rows.
 bool FrozenFrameShowsOnlyTheFrame()
 {
-	const std::vector<uint8_t> white(static_cast<size_t>(g_app.captureSize) * g_app.captureSize * 3, 255);
-	glBindTexture(GL_TEXTURE_2D, g_app.captureTexture);
-	glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, g_app.captureSize, g_app.captureSize, GL_RGB, GL_UNSIGNED_BYTE,
-	                white.data());
-	g_app.fadeClock = 2.0f;
-	g_app.fadeAlpha = 0.0f;
-	FrameComposer::RequestCapture();
-	FrameComposer::RenderFrame(g_app);
+	const std::vector<uint8_t> white(
+	    static_cast<size_t>(g_frameComposer.capture.size) * g_frameComposer.capture.size * 3, 255);
+	glBindTexture(GL_TEXTURE_2D, g_frameComposer.capture.texture);
+	glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, g_frameComposer.capture.size, g_frameComposer.capture.size,
+	                GL_RGB, GL_UNSIGNED_BYTE, white.data());
+	g_frameComposer.fadeClock = 2.0f;
+	g_frameComposer.fadeAlpha = 0.0f;
+	g_frameComposer.captureRequested = true;
+	DrawSaverFrame();
 	// The room is empty: the frame is the black clear, and so must the frozen frame over it be. Rows
 	// of the texture above the window's height would show at the top of the screen; the overlay
 	// draws at the bottom, so the upper half is read.
@@ -136,15 +139,16 @@ bool FrozenFrameShowsOnlyTheFrame()
 	std::vector<uint8_t> frame(static_cast<size_t>(g_app.clientWidth) * rows * 3);
 	glPixelStorei(GL_PACK_ALIGNMENT, 1);
 	glReadBuffer(GL_BACK);
-	glReadPixels(0, g_app.clientHeight - rows, g_app.clientWidth, rows, GL_RGB, GL_UNSIGNED_BYTE, frame.data());
+	glReadPixels(0, g_app.clientHeight - rows, g_app.clientWidth, rows, GL_RGB, GL_UNSIGNED_BYTE,
+	             frame.data());
 	return std::all_of(frame.begin(), frame.end(), [](uint8_t value) { return value < 8; });
 }
 
 TEST_F(FrameComposerTest, FrozenFrameIsTakenFromInsideTheWindowAsItChanges)
 {
 	// The first frame is followed by the unseen rehearsal, which draws into the back buffer.
-	FrameComposer::RenderFrame(g_app);
-	EXPECT_EQ(g_app.captureSize, 128) << "a 320 x 240 window";
+	DrawSaverFrame();
+	EXPECT_EQ(g_frameComposer.capture.size, 128) << "a 320 x 240 window";
 	EXPECT_EQ(CaptureTextureWidth(), 128);
 	EXPECT_TRUE(FrozenFrameShowsOnlyTheFrame()) << "320 x 240";
 
@@ -152,7 +156,7 @@ TEST_F(FrameComposerTest, FrozenFrameIsTakenFromInsideTheWindowAsItChanges)
 	SDL_SetWindowSize(g_app.window, 160, 90);
 	ASSERT_TRUE(WaitForDrawableSize(160, 90));
 	FitViewportToWindow(160, 90);
-	EXPECT_EQ(g_app.captureSize, 64);
+	EXPECT_EQ(g_frameComposer.capture.size, 64);
 	EXPECT_EQ(CaptureTextureWidth(), 64);
 	EXPECT_TRUE(FrozenFrameShowsOnlyTheFrame()) << "160 x 90";
 	EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));

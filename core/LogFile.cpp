@@ -1,4 +1,4 @@
-#include "app/LogFile.h"
+#include "core/LogFile.h"
 
 LogFile g_logFile;
 

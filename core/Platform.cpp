@@ -1,4 +1,6 @@
-#include "app/Platform.h"
+#include "core/Platform.h"
+
+#include "core/RunMode.h"
 
 #include <SDL.h>
 #include <wayland-client.h>
@@ -198,4 +200,23 @@ void Sys_SetUpHeapForLongRuns()
 	// are freed, which it would do after loading the textures.
 	mallopt(M_MMAP_THRESHOLD, 64 * 1024);
 	mallopt(M_TRIM_THRESHOLD, 512 * 1024);
+}
+
+namespace
+{
+FatalExitHandler g_fatalExitHandler = nullptr;
+} // namespace
+
+void Sys_SetFatalExitHandler(FatalExitHandler handler)
+{
+	g_fatalExitHandler = handler;
+}
+
+void Sys_FatalExit()
+{
+	if (g_fatalExitHandler != nullptr)
+	{
+		g_fatalExitHandler();
+	}
+	std::exit(static_cast<int>(ExitStatus::Failed));
 }
