@@ -23,11 +23,7 @@ protected:
 	static void SetUpTestSuite()
 	{
 		ASSERT_TRUE(screen.Open("particles", kSize, kSize));
-		const uint8_t white[4] = {255, 255, 255, 255};
-		glGenTextures(1, &whiteTexture);
-		glBindTexture(GL_TEXTURE_2D, whiteTexture);
-		glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-		glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, white);
+		whiteTexture = OnePixelTexture(255, 255, 255);
 	}
 
 	static void TearDownTestSuite() { screen.Close(); }
@@ -117,12 +113,7 @@ TEST_F(ParticleDraw, FireDrawsAdditivelyWhereItsBonesPutIt)
 	mesh.normals.assign(6, {0, -1, 0});
 	mesh.bones = {{{{1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0}}, "Bone01", "Scene Root"}};
 	// A dim flame over a grey room: added, the two make a brighter grey than either.
-	const uint8_t dim[4] = {100, 100, 100, 255};
-	GLuint flame = 0;
-	glGenTextures(1, &flame);
-	glBindTexture(GL_TEXTURE_2D, flame);
-	glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-	glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, dim);
+	GLuint flame = OnePixelTexture(100, 100, 100);
 	glClearColor(0.5f, 0.5f, 0.5f, 1.0f);
 	glClear(GL_COLOR_BUFFER_BIT);
 	AnimatedModel fire;

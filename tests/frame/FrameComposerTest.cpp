@@ -67,12 +67,7 @@ int CentreBrightness()
 // the back buffer over a swap, so the frame just shown is read from there.
 TEST_F(FrameComposerTest, FadeInVeilLiftsOverTheFirstFrames)
 {
-	const uint8_t white[4] = {255, 255, 255, 255};
-	GLuint picture = 0;
-	glGenTextures(1, &picture);
-	glBindTexture(GL_TEXTURE_2D, picture);
-	glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-	glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, white);
+	GLuint picture = OnePixelTexture(255, 255, 255);
 
 	std::vector<int> shown;
 	for (int frame = 0; frame < 100; ++frame)

@@ -4,6 +4,8 @@
 #include "app/LoadSequence.h"
 #include "app/SaverWindow.h"
 
+#include <GL/glew.h>
+
 #include <algorithm>
 #include <cstdlib>
 
@@ -30,4 +32,15 @@ void SaverWindowOnXvfb::Close()
 	DestroySaverWindow();
 	window = nullptr;
 	xvfb.reset();
+}
+
+uint32_t OnePixelTexture(uint8_t red, uint8_t green, uint8_t blue, uint8_t alpha)
+{
+	const uint8_t pixel[4] = {red, green, blue, alpha};
+	GLuint texture = 0;
+	glGenTextures(1, &texture);
+	glBindTexture(GL_TEXTURE_2D, texture);
+	glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+	glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
+	return texture;
 }

@@ -2,6 +2,7 @@
 
 #include "tests/support/Xvfb.h"
 
+#include <cstdint>
 #include <memory>
 
 struct SDL_Window;
@@ -22,3 +23,6 @@ private:
 	std::unique_ptr<XvfbServer> xvfb;
 	SDL_Window* window = nullptr;
 };
+
+// A texture of one pixel of the given colour, sampled as it is, in the current context.
+uint32_t OnePixelTexture(uint8_t red, uint8_t green, uint8_t blue, uint8_t alpha = 255);
