@@ -2,7 +2,6 @@
 
 #include "app/AppContext.h"
 #include "app/SaverWindow.h"
-#include "app/Snapshot.h"
 #include "core/RunMode.h"
 #include "effects/ParticleSystem.h"
 #include "frame/FrameComposer.h"
@@ -65,9 +64,9 @@ FrameMoment CurrentMoment()
 	return {g_app.clientWidth, g_app.clientHeight, g_app.localTime};
 }
 
-void ReadLocalTime()
+void ReadLocalTime(const RunPlan& plan)
 {
-	g_app.localTime = g_snapshot.FixesTime() ? g_snapshot.Time() : Sys_LocalTime();
+	g_app.localTime = plan.localTime ? *plan.localTime : Sys_LocalTime();
 }
 
 void ReportStatus(int64_t frames, uint32_t& lastStatusMs)
@@ -89,12 +88,15 @@ void ReportStatus(int64_t frames, uint32_t& lastStatusMs)
 }
 } // namespace
 
-void DrawSaverFrame()
+void DrawSaverFrame(const RunPlan& plan)
 {
 	TakeFirstCursorReference();
 	EndOnMouseMove();
 	g_frameComposer.DrawFrame(g_app.clock, CurrentMoment());
-	g_snapshot.OnFrameDrawn(g_app);
+	if (plan.afterFrame)
+	{
+		plan.afterFrame();
+	}
 	SwapSaverBuffers();
 	if (!g_frameComposer.drawingRehearsed)
 	{
@@ -103,7 +105,7 @@ void DrawSaverFrame()
 	}
 }
 
-void RunMainLoop()
+void RunMainLoop(const RunPlan& plan)
 {
 	g_app.clock.Start();
 	int64_t frames = 0;
@@ -122,9 +124,9 @@ void RunMainLoop()
 			continue;
 		}
 		FollowHostWindow();
-		ReadLocalTime();
+		ReadLocalTime(plan);
 		g_clockOverlay.UpdateCountdown(g_app.localTime);
-		DrawSaverFrame();
+		DrawSaverFrame(plan);
 		PollFrameInput();
 		ReportStatus(++frames, lastStatusMs);
 	}

@@ -2,7 +2,6 @@
 
 #include "app/AppContext.h"
 #include "app/SaverWindow.h"
-#include "app/Snapshot.h"
 #include "core/LogFile.h"
 #include "frame/FrameComposer.h"
 #include "overlay/ClockOverlay.h"
@@ -61,17 +60,20 @@ void StartRenderer(SDL_Window* window)
 	HandOverGamma();
 }
 
-void RunLoadSequence(SDL_Window* window)
+void RunLoadSequence(SDL_Window* window, const RunPlan& plan)
 {
 	StartRenderer(window);
 	g_logFile.WriteLine("initializing font...");
 	g_logFile.WriteLine("Loading data...");
 	DrawLoadingScreen(g_app.screenWidth, g_app.screenHeight);
-	g_snapshot.OnLoadingScreenDrawn(g_app);
+	if (plan.afterLoadingScreen)
+	{
+		plan.afterLoadingScreen();
+	}
 	SwapSaverBuffers();
 	g_clockOverlay.Load();
 	// The room loads everything it needs while the loading picture stays up.
-	g_scene.fixedCameraSeed = g_snapshot.FixedSeed();
+	g_scene.fixedCameraSeed = plan.seed;
 	g_scene.Load();
 	CentreCursor();
 	g_logFile.WriteLine("Loading models");

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/RunPlan.h"
+
 #include <SDL.h>
 
 // The renderer on the saver window: the GL context, one black frame shown at once, the frame
@@ -8,4 +10,4 @@
 void StartRenderer(SDL_Window* window);
 // Everything between the saver window's creation and the first frame: the renderer comes up,
 // one loading picture is presented, and the room loads while that picture stays on screen.
-void RunLoadSequence(SDL_Window* window);
+void RunLoadSequence(SDL_Window* window, const RunPlan& plan);

@@ -110,12 +110,13 @@ void RunSaver()
 	g_logFile.WriteLine("Starting...");
 	g_logFile.WriteLine("Starting init OpenGL");
 	Sys_SetUpHeapForLongRuns();
-	std::srand(g_snapshot.FixesSeed() ? g_snapshot.Seed() : Sys_Milliseconds());
-	if (g_snapshot.Active())
+	const RunPlan plan = g_snapshot.Plan();
+	std::srand(plan.seed ? *plan.seed : Sys_Milliseconds());
+	if (plan.timeSource != nullptr)
 	{
-		g_app.clock.SetTimeSource(&g_snapshot.TimeSource());
+		g_app.clock.SetTimeSource(plan.timeSource);
 	}
-	g_frameComposer.fixedView = g_snapshot.FixedView();
+	g_frameComposer.fixedView = plan.view;
 	ChooseDisplay();
 	ReadCursorPosition();
 	g_app.fullScreen = !g_app.keepDisplay;
@@ -135,15 +136,18 @@ void RunSaver()
 		return;
 	}
 	g_logFile.WriteLine("Window is create");
-	RunLoadSequence(window);
+	RunLoadSequence(window, plan);
 	g_logFile.WriteLine("OpenGL initialized");
-	g_snapshot.OnSceneLoaded();
+	if (plan.afterSceneLoaded)
+	{
+		plan.afterSceneLoaded();
+	}
 	// Snapshots render frames for people and tests to look at, and a preview inside another
 	// program's window is no place for music either.
 	if (!g_snapshot.Active() && g_host.Target() != HostTarget::WindowId)
 	{
 		StartSaverMusic(window);
 	}
-	RunMainLoop();
+	RunMainLoop(plan);
 	ShutDown();
 }

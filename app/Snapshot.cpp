@@ -222,7 +222,7 @@ bool Snapshot::ParseView(const std::string& text)
 
 void Snapshot::OnSceneLoaded() const
 {
-	if (active && !effects)
+	if (!effects)
 	{
 		g_scene.LeaveOutEffects();
 		g_particles.SetEnabled(false);
@@ -247,9 +247,29 @@ std::optional<CameraView> Snapshot::FixedView() const
 	return CameraView{viewPosition, viewDirection, viewUp, viewFovDegrees};
 }
 
+RunPlan Snapshot::Plan()
+{
+	RunPlan plan;
+	plan.seed = FixedSeed();
+	plan.view = FixedView();
+	if (FixesTime())
+	{
+		plan.localTime = time;
+	}
+	if (!active)
+	{
+		return plan;
+	}
+	plan.timeSource = &fixedTime;
+	plan.afterLoadingScreen = [this] { OnLoadingScreenDrawn(g_app); };
+	plan.afterSceneLoaded = [this] { OnSceneLoaded(); };
+	plan.afterFrame = [this] { OnFrameDrawn(g_app); };
+	return plan;
+}
+
 void Snapshot::OnLoadingScreenDrawn(AppContext& app)
 {
-	if (active && frames == 0)
+	if (frames == 0)
 	{
 		Capture(app);
 	}
@@ -257,10 +277,6 @@ void Snapshot::OnLoadingScreenDrawn(AppContext& app)
 
 void Snapshot::OnFrameDrawn(AppContext& app)
 {
-	if (!active)
-	{
-		return;
-	}
 	++framesDrawn;
 	// The rate is taken over the steady frames, once the fade-in veil has lifted.
 	if (steadyFrom == 0 && g_frameComposer.fadeAlpha <= 0.0f)

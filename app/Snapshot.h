@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/RunPlan.h"
 #include "core/FrameClock.h"
 #include "core/Platform.h"
 #include "render/Math.h"
@@ -42,27 +43,27 @@ public:
 	bool Active() const { return active; }
 	int Width() const { return width; }
 	int Height() const { return height; }
-	unsigned Seed() const { return seed; }
-	const LocalTime& Time() const { return time; }
 	// Whether the run takes its random seed and its local time from here rather than from the
 	// clocks: a snapshot always does, any other run when --seed or --at was given.
 	bool FixesSeed() const { return active || seedGiven; }
 	bool FixesTime() const { return active || timeGiven; }
-	FrameTimeSource& TimeSource() { return fixedTime; }
 	bool Effects() const { return effects; }
 
-	// Once the room has loaded: leaves out the effects when asked to.
-	void OnSceneLoaded() const;
-	// The seed of the flights' shuffles, where the run fixes it.
+	// The seed of the run and of the flights' shuffles, where the run fixes it.
 	std::optional<unsigned> FixedSeed() const;
 	// The view held still instead of the flights', when a snapshot was given one.
 	std::optional<CameraView> FixedView() const;
+	// What the run is handed: the fixed step, seed, time and view, and this snapshot's looks at
+	// the loading screen, the loaded room and each frame.
+	RunPlan Plan();
 
+private:
+	// Once the room has loaded: leaves out the effects when asked to.
+	void OnSceneLoaded() const;
 	// Called right before each buffer swap, while the frame is still in the back buffer.
 	void OnLoadingScreenDrawn(AppContext& app);
 	void OnFrameDrawn(AppContext& app);
 
-private:
 	void Capture(AppContext& app);
 	void ReportFrameRate() const;
 	bool ParseView(const std::string& text);
