@@ -63,11 +63,23 @@ void WallWithHoles(Mesh& mesh, Vec3 origin, Vec3 u, Vec3 v, float width, float h
 	for (const Hole& hole : holes)
 	{
 		Rect(mesh, origin + u * at, u, v, hole.u0 - at, height, tile);
-		Rect(mesh, origin + u * hole.u0, u, v, hole.u1 - hole.u0, hole.v0, tile);
+		if (hole.v0 > 0.0f)
+		{
+			Rect(mesh, origin + u * hole.u0, u, v, hole.u1 - hole.u0, hole.v0, tile);
+		}
 		Rect(mesh, origin + u * hole.u0 + v * hole.v1, u, v, hole.u1 - hole.u0, height - hole.v1, tile);
 		at = hole.u1;
 	}
 	Rect(mesh, origin + u * at, u, v, width - at, height, tile);
+}
+
+// A wall from `origin` along u, wood panels up to the sill height and paper above; the holes'
+// heights count from the panelling's top.
+void PanelledWall(Mesh& paper, Mesh& panels, Vec3 origin, Vec3 u, float width, const std::vector<Hole>& holes)
+{
+	const Vec3 up{0.0f, 0.0f, 1.0f};
+	Rect(panels, origin, u, up, width, kSillHeight, kSillHeight);
+	WallWithHoles(paper, origin + up * kSillHeight, u, up, width, kHeight - kSillHeight, holes, 90.0f);
 }
 
 SceneRun Run(const std::string& texture)
@@ -102,17 +114,18 @@ SceneDraft Shell()
 	Rect(floor.mesh, {0.0f, 0.0f, 0.0f}, {1.0f, 0.0f, 0.0f}, {0.0f, 1.0f, 0.0f}, kWidth, kDepth, 180.0f);
 	SceneRun ceiling = Run("tex_ceiling.tga");
 	Rect(ceiling.mesh, {0.0f, 0.0f, kHeight}, {0.0f, 1.0f, 0.0f}, {1.0f, 0.0f, 0.0f}, kDepth, kWidth, 200.0f);
+	// Wallpaper above wood panelling that reaches the window sills, a third of the wall's height.
 	SceneRun walls = Run("tex_wallpaper.tga");
-	const Vec3 up{0.0f, 0.0f, 1.0f};
+	SceneRun panels = Run("tex_panelling.tga");
 	std::vector<Hole> windows;
 	for (const auto& window : kWindows)
 	{
-		windows.push_back({window[0], window[1], kSillHeight, kWindowTop});
+		windows.push_back({window[0], window[1], 0.0f, kWindowTop - kSillHeight});
 	}
-	WallWithHoles(walls.mesh, {0.0f, kDepth, 0.0f}, {1.0f, 0.0f, 0.0f}, up, kWidth, kHeight, windows, 90.0f);
-	Rect(walls.mesh, {kWidth, 0.0f, 0.0f}, {-1.0f, 0.0f, 0.0f}, up, kWidth, kHeight, 90.0f);
-	Rect(walls.mesh, {0.0f, 0.0f, 0.0f}, {0.0f, 1.0f, 0.0f}, up, kDepth, kHeight, 90.0f);
-	Rect(walls.mesh, {kWidth, kDepth, 0.0f}, {0.0f, -1.0f, 0.0f}, up, kDepth, kHeight, 90.0f);
+	PanelledWall(walls.mesh, panels.mesh, {0.0f, kDepth, 0.0f}, {1.0f, 0.0f, 0.0f}, kWidth, windows);
+	PanelledWall(walls.mesh, panels.mesh, {kWidth, 0.0f, 0.0f}, {-1.0f, 0.0f, 0.0f}, kWidth, {});
+	PanelledWall(walls.mesh, panels.mesh, {0.0f, 0.0f, 0.0f}, {0.0f, 1.0f, 0.0f}, kDepth, {});
+	PanelledWall(walls.mesh, panels.mesh, {kWidth, kDepth, 0.0f}, {0.0f, -1.0f, 0.0f}, kDepth, {});
 	// Skirting boards and a cornice, a little proud of the walls.
 	SceneRun trim = Run("tex_wood.tga");
 	const float board = 14.0f;
@@ -121,6 +134,14 @@ SceneDraft Shell()
 	// The boards along the side walls run between the others, so the corners do not overlap.
 	trim.mesh.Box(kWorld, {kWidth - 1.5f, 1.5f, 0.0f}, {kWidth, kDepth - 1.5f, board}, 60.0f, 2 | 4 | 8 | 16);
 	trim.mesh.Box(kWorld, {0.0f, 1.5f, 0.0f}, {1.5f, kDepth - 1.5f, board}, 60.0f, 1 | 4 | 8 | 16);
+	// The rail that caps the panelling, just under the sills, in the same way. It stops either
+	// side of the bookshelf, whose open back shows the panelling.
+	const float rail0 = kSillHeight - 7.0f, rail1 = kSillHeight - 2.0f, proud = 2.5f;
+	trim.mesh.Box(kWorld, {0.0f, 0.0f, rail0}, {kWidth, proud, rail1}, 60.0f, 1 | 2 | 4);
+	trim.mesh.Box(kWorld, {0.0f, kDepth - proud, rail0}, {kWidth, kDepth, rail1}, 60.0f, 1 | 2 | 8);
+	trim.mesh.Box(kWorld, {0.0f, proud, rail0}, {proud, kDepth - proud, rail1}, 60.0f, 1 | 4 | 8);
+	trim.mesh.Box(kWorld, {kWidth - proud, proud, rail0}, {kWidth, 38.0f, rail1}, 60.0f, 2 | 4);
+	trim.mesh.Box(kWorld, {kWidth - proud, 232.0f, rail0}, {kWidth, kDepth - proud, rail1}, 60.0f, 2 | 8);
 	SceneRun cornice = Run("tex_paint.tga");
 	cornice.mesh.Box(kWorld, {0.0f, 0.0f, kHeight - 10.0f}, {kWidth, 4.0f, kHeight}, 60.0f, 4 | 32);
 	cornice.mesh.Box(kWorld, {0.0f, kDepth - 4.0f, kHeight - 10.0f}, {kWidth, kDepth, kHeight}, 60.0f,
@@ -129,7 +150,7 @@ SceneDraft Shell()
 	                 2 | 4 | 8 | 32);
 	cornice.mesh.Box(kWorld, {0.0f, 4.0f, kHeight - 10.0f}, {4.0f, kDepth - 4.0f, kHeight}, 60.0f,
 	                 1 | 4 | 8 | 32);
-	room.runs = {floor, ceiling, walls, trim, cornice};
+	room.runs = {floor, ceiling, walls, panels, trim, cornice};
 	room.texelsPerUnit = 0.4f;
 	return room;
 }

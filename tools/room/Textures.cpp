@@ -55,85 +55,129 @@ struct TileNoise
 	}
 };
 
+// A plain colour with a soft grain. Two octaves of eight cells keep the finest grain at four
+// texels a cell: no finer pattern survives the mipmaps without shimmering.
 Image Swatch(uint32_t rgb, float grain, uint32_t seed)
 {
 	const TileNoise noise(seed, 8, 64);
 	return Paint(64, 64,
-	             [&](float x, float y) { return Scale(Hex(rgb), 1.0f + grain * (noise(x, y) - 0.5f)); });
+	             [&](float x, float y) { return Scale(Hex(rgb), 1.0f + grain * (noise(x, y, 2) - 0.5f)); });
+}
+
+// Ceiling plaster: broad, soft clouds of a warm white, the trowel's strokes only a shade apart.
+Image Plaster()
+{
+	const int size = 256;
+	const TileNoise clouds(1, 4, size);
+	const TileNoise strokes(2, 8, size);
+	return Paint(size, size,
+	             [&](float x, float y)
+	             {
+		             const float shade = 0.06f * (clouds(x, y, 3) - 0.5f) + 0.03f * (strokes(x * 0.5f, y, 2) - 0.5f);
+		             return Scale(Hex(0xeee6d6), 1.0f + shade);
+	             });
 }
 
 Image Wood(uint32_t light, uint32_t dark, uint32_t seed, int size)
 {
 	const TileNoise warp(seed, 4, size);
-	const TileNoise fine(seed + 1, 64, size);
+	const TileNoise fine(seed + 1, 32, size);
 	return Paint(size, size,
 	             [&](float x, float y)
 	             {
 		             const float rings = std::sin((y / size * 18.0f + warp(x, y) * 6.0f) * 2.0f * kPi);
-		             const float t = 0.5f + 0.3f * rings + 0.3f * (fine(x * 0.1f, y * 4.0f, 2) - 0.5f);
+		             // The fibres stretch along the grain; across it they stay eight texels or wider.
+		             const float t = 0.5f + 0.3f * rings + 0.3f * (fine(x * 0.1f, y * 0.5f, 2) - 0.5f);
 		             return Mix(Hex(dark), Hex(light), Clamp01(t));
 	             });
 }
 
+// Varnished floorboards, eight to the picture, their ends staggered; each board a shade of its
+// own, the varnish worn pale and dull where feet pass (a broad, soft patch across the boards).
 Image Floor()
 {
 	const int size = 1024;
+	const float boardWidth = size / 8.0f;
 	const TileNoise grain(11, 8, size);
-	const TileNoise streak(12, 128, size);
+	const TileNoise fibres(12, 64, size);
+	const TileNoise wear(13, 2, size);
 	Random random(13);
 	float shades[8];
 	for (float& shade : shades)
 	{
-		shade = random.Uniform(0.82f, 1.1f);
+		shade = random.Uniform(0.85f, 1.08f);
 	}
 	return Paint(size, size,
 	             [&](float x, float y)
 	             {
-		             const int plank = static_cast<int>(y / (size / 8.0f));
-		             const float inPlank = std::fmod(y, size / 8.0f) / (size / 8.0f);
-		             // Plank ends, staggered row by row.
-		             const float endAt = std::fmod(x + plank * 0.37f * size, static_cast<float>(size)) / size;
-		             const bool gap = inPlank < 0.02f || std::fabs(endAt - 0.5f) < 0.003f;
+		             const int board = static_cast<int>(y / boardWidth);
+		             const float across = std::fmod(y, boardWidth) / boardWidth;
+		             const float endAt = std::fmod(x + board * 0.37f * size, static_cast<float>(size)) / size;
+		             // Joints four texels wide, darker at their middle.
+		             const float joint = std::max(SmoothStep(4.0f / boardWidth, 0.0f, across),
+		                                          SmoothStep(4.0f / size, 0.0f, std::fabs(endAt - 0.5f)));
 		             const float figure = std::sin((y * 0.05f + grain(x, y) * 9.0f) * kPi) * 0.12f;
-		             const float fibre = (streak(x * 0.05f, y * 3.0f, 2) - 0.5f) * 0.3f;
-		             const Color wood =
-		                 Scale(Mix(Hex(0x6b3f1f), Hex(0xa8713f), 0.5f + figure + fibre), shades[plank]);
-		             return gap ? Scale(wood, 0.35f) : wood;
+		             const float fibre = (fibres(x * 0.05f, y * 0.5f, 2) - 0.5f) * 0.2f;
+		             const Color wood = Scale(Mix(Hex(0x704424), Hex(0xb07a46), 0.5f + figure + fibre), shades[board]);
+		             // The varnish's sheen along each board, brightest at its crown.
+		             const float crown = 1.0f + 0.06f * std::sin(across * kPi);
+		             const float worn = SmoothStep(0.55f, 0.8f, wear(x, y, 2));
+		             const Color surface = Mix(Scale(wood, crown), Hex(0xa88462), 0.35f * worn);
+		             return Scale(surface, 1.0f - 0.6f * joint);
 	             });
 }
-
+// Above the panelling: broad stripes of two close reds, a soft gold line between them and a
+// small damask flower, tone on tone, in the lighter stripe. Every line is six texels or wider.
 Image Wallpaper()
 {
 	const int size = 512;
-	const TileNoise paper(21, 16, size);
+	const TileNoise paper(21, 8, size);
+	return Paint(size, size,
+	             [&](float x, float y)
+	             {
+		             const float u = std::fmod(x / size * 4.0f, 1.0f), v = std::fmod(y / size * 4.0f, 1.0f);
+		             const float ground = 0.5f + 0.5f * SmoothStep(0.2f, 0.26f, std::fabs(u - 0.5f));
+		             Color c = Mix(Hex(0xa4483c), Hex(0x8c3a32), ground);
+		             c = Scale(c, 0.96f + 0.08f * paper(x, y, 3));
+		             const float line = SmoothStep(0.035f, 0.02f, std::fabs(std::fabs(u - 0.5f) - 0.5f));
+		             c = Mix(c, Hex(0xb89058), 0.55f * line);
+		             // The flower: four petals round a centre, in the middle of the lighter stripe.
+		             const float cx = u - 0.5f, cy = v - 0.5f;
+		             const float r = std::sqrt(cx * cx + cy * cy);
+		             const float petals = 0.11f + 0.05f * std::cos(4.0f * std::atan2(cy, cx));
+		             const float flower = SmoothStep(petals + 0.012f, petals - 0.012f, r);
+		             return Mix(c, Hex(0xb45848), 0.7f * flower);
+	             });
+}
+
+// One raised panel of the wainscot, a picture high and a picture wide: the frame's stiles and
+// rails round a panel whose bevels catch the light from above.
+Image Panelling()
+{
+	const int size = 256;
+	const TileNoise grain(25, 4, size);
+	const TileNoise fibres(26, 16, size);
 	return Paint(size, size,
 	             [&](float x, float y)
 	             {
 		             const float u = x / size, v = y / size;
-		             Color c = Mix(Hex(0x5a1f22), Hex(0x6e2a2b), paper(x, y));
-		             // Gold pinstripes and a quatrefoil damask between them.
-		             const float stripe = std::fabs(std::fmod(u * 4.0f, 1.0f) - 0.5f);
-		             if (stripe > 0.47f)
+		             const float figure = 0.5f + 0.25f * std::sin((u * 6.0f + grain(x, y) * 4.0f) * kPi) +
+		                                  0.2f * (fibres(x, y * 0.25f, 2) - 0.5f);
+		             const Color wood = Mix(Hex(0x5e381c), Hex(0x8e5a30), Clamp01(figure));
+		             // Distance from the frame's inner edge (stiles 0.1 wide, rails 0.14 high).
+		             const float inX = std::min(u - 0.1f, 0.9f - u), inY = std::min(v - 0.14f, 0.86f - v);
+		             const float in = std::min(inX, inY);
+		             if (in < 0.0f)
 		             {
-			             c = Mix(c, Hex(0xc9a45a), 0.8f);
+			             return wood;
 		             }
-		             const float cx = std::fmod(u * 4.0f, 1.0f) - 0.5f;
-		             const float cy =
-		                 std::fmod(v * 4.0f + (static_cast<int>(u * 4.0f) % 2) * 0.5f, 1.0f) - 0.5f;
-		             const float r = std::sqrt(cx * cx + cy * cy);
-		             const float petals = 0.16f + 0.06f * std::cos(4.0f * std::atan2(cy, cx));
-		             if (r < petals && r > petals - 0.025f)
-		             {
-			             c = Mix(c, Hex(0xd8b469), 0.6f);
-		             }
-		             if (r < 0.035f)
-		             {
-			             c = Mix(c, Hex(0xd8b469), 0.7f);
-		             }
-		             return c;
+		             // The bevel, 0.06 wide: its upper and left faces lit, the lower and right shaded.
+		             const float bevel = SmoothStep(0.06f, 0.0f, in);
+		             const bool lit = inX < inY ? u < 0.5f : v > 0.5f;
+		             const float groove = SmoothStep(0.012f, 0.0f, in);
+		             return Scale(wood, (1.0f + (lit ? 0.18f : -0.22f) * bevel) * (1.0f - 0.35f * groove));
 	             });
 }
-
 Image Bricks(float soot, uint32_t seed)
 {
 	const int size = 512;
@@ -163,33 +207,62 @@ Image Bricks(float soot, uint32_t seed)
 	             });
 }
 
+// A rug of a red field round a navy and gold medallion, corner pieces in the field, and a
+// border of rosettes between two guard stripes. The picture fits the whole rug.
 Image Rug()
 {
 	const int size = 512;
-	const TileNoise wool(31, 64, size);
+	const TileNoise wool(31, 16, size);
+	const Color red = Hex(0x8e2420), navy = Hex(0x23324e), gold = Hex(0xc8a060), cream = Hex(0xe2d4b4);
 	return Paint(size, size,
 	             [&](float x, float y)
 	             {
 		             const float u = x / size * 2.0f - 1.0f, v = y / size * 2.0f - 1.0f;
 		             const float edge = std::max(std::fabs(u), std::fabs(v));
-		             Color c = Hex(0x8e1c1c);
-		             if (edge > 0.78f && edge < 0.9f)
+		             Color c = red;
+		             if (edge > 0.94f)
 		             {
-			             const float wave = std::sin((std::fabs(u) > std::fabs(v) ? v : u) * 40.0f);
-			             c = wave > 0.0f ? Hex(0x1f3a5a) : Hex(0xd6b46a);
+			             c = Hex(0x3a1a14); // the binding
 		             }
-		             else if (edge >= 0.9f)
+		             else if (edge > 0.74f)
 		             {
-			             c = Hex(0x3a1410);
+			             // The border: navy with gold rosettes every sixteenth of a side, cream guards.
+			             const float along = std::fabs(u) > std::fabs(v) ? v : u;
+			             const float mid = std::fabs(edge - 0.84f);
+			             const float beat = std::fabs(std::fmod(along * 8.0f + 8.5f, 1.0f) - 0.5f);
+			             const float rosette = std::sqrt(beat * beat * 0.36f + mid * mid);
+			             c = mid > 0.085f ? cream : (rosette < 0.055f ? gold : navy);
 		             }
-		             const float diamond = std::fabs(u) + std::fabs(v);
-		             if (diamond < 0.45f)
+		             else
 		             {
-			             c = diamond < 0.3f
-			                     ? (std::fmod(diamond * 20.0f, 2.0f) < 1.0f ? Hex(0xd6b46a) : Hex(0x1f3a5a))
-			                     : Hex(0xe8dcc0);
+			             // The field: a lozenge medallion with eight lobes and a cream heart, and a
+			             // quarter of one in each corner.
+			             const float angle = std::atan2(v, u);
+			             const float r = std::fabs(u) + std::fabs(v) * 1.1f;
+			             const float lobes = 0.46f + 0.05f * std::cos(8.0f * angle);
+			             const float corner = std::hypot(0.74f - std::fabs(u), 0.74f - std::fabs(v));
+			             if (r < lobes)
+			             {
+				             c = r > lobes - 0.04f ? gold : (r < 0.16f ? cream : (r < 0.2f ? gold : navy));
+			             }
+			             else if (corner < 0.24f)
+			             {
+				             c = corner > 0.2f ? gold : navy;
+			             }
 		             }
-		             return Scale(c, 0.85f + 0.3f * wool(x, y));
+		             return Scale(c, 0.9f + 0.2f * wool(x, y, 3));
+	             });
+}
+// Pleated linen for the lamp's shade: sixteen soft folds round it, each eight texels or wider.
+Image LampShade()
+{
+	const int size = 128;
+	const TileNoise weave(43, 4, size);
+	return Paint(size, size,
+	             [&](float x, float y)
+	             {
+		             const float fold = 0.94f + 0.06f * std::cos(x / size * 16.0f * 2.0f * kPi);
+		             return Scale(Hex(0xecd8a8), fold * (0.97f + 0.06f * weave(x, y, 2)));
 	             });
 }
 
@@ -741,7 +814,8 @@ void TextureSet::PaintAll()
 {
 	Add("tex_floor.tga", Floor(), false);
 	Add("tex_wallpaper.tga", Wallpaper(), false);
-	Add("tex_ceiling.tga", Swatch(0xe8e0d0, 0.08f, 1), false);
+	Add("tex_panelling.tga", Panelling(), false);
+	Add("tex_ceiling.tga", Plaster(), false);
 	Add("tex_wood.tga", Wood(0x8a5a30, 0x4a2a14, 2, 512), false);
 	Add("tex_darkwood.tga", Wood(0x5a3418, 0x2a160a, 3, 256), false);
 	Add("tex_paint.tga", Swatch(0xf2ede2, 0.05f, 4), false);
@@ -797,7 +871,7 @@ void TextureSet::PaintAll()
 	Add("tex_teddy.tga", Fur(0x8a5a30, 42), false);
 	Add("tex_logend.tga", LogEnd(), false);
 	Add("tex_embers_i.tga", Swatch(0x3a1204, 0.6f, 45), false);
-	Add("tex_lampshade.tga", Swatch(0xe8d2a0, 0.15f, 43), false);
+	Add("tex_lampshade.tga", LampShade(), false);
 	Add("tex_lampshade_i.tga", VerticalGlow(0xc08040, 0.0f, 1.0f), false);
 	Add("tex_curtain.tga", Curtain(), false);
 	Add("tex_garland.tga", Swatch(0x1a4a22, 0.3f, 44), false);
