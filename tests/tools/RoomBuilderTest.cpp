@@ -75,8 +75,83 @@ TEST(RoomBuilder, GeneratorsWindFacesTowardsTheirNormals)
 	ExpectWindingMatchesNormals(prism, "prism");
 	ExpectWindingMatchesNormals(tube, "tube");
 	ExpectWindingMatchesNormals(quad, "quad");
+	Mesh rounded, sweep, ellipsoid, fan;
+	rounded.RoundedBox(Frame::TurnedZ({5.0f, 0.0f, 0.0f}, 0.4f), {-4.0f, -3.0f, 0.0f}, {4.0f, 3.0f, 2.0f}, 0.8f, 3,
+	                   10.0f);
+	// A bent tube closed to a tip at one end, as a stocking's toe.
+	sweep.Sweep({{0.0f, 0.0f, 0.0f}, {0.0f, 0.0f, -5.0f}, {0.0f, 2.0f, -8.0f}, {0.0f, 5.0f, -9.0f}, {0.0f, 6.0f, -9.0f}},
+	            {{3.0f, 1.0f}, {3.0f, 1.0f}, {2.8f, 1.0f}, {2.5f, 0.9f}, {0.0f, 0.0f}}, {0.0f, 1.0f, 0.0f}, 12, 10.0f);
+	ellipsoid.Ellipsoid(Frame::At({1.0f, 2.0f, 3.0f}), {2.0f, 1.0f, 3.0f}, 12, 10.0f);
+	fan.Fan({{0.0f, 0.0f, 0.0f}, {3.0f, 0.0f, 0.0f}, {3.0f, 0.0f, 0.0f}, {3.0f, 2.0f, 1.0f}, {0.0f, 2.0f, 1.0f}}, 5.0f);
+	ExpectWindingMatchesNormals(rounded, "rounded box");
+	ExpectWindingMatchesNormals(sweep, "sweep");
+	ExpectWindingMatchesNormals(ellipsoid, "ellipsoid");
+	ExpectWindingMatchesNormals(fan, "fan");
 	EXPECT_FLOAT_EQ(quad.triangles[0].corners[2].u, 2.0f); // repeats every two units
 	EXPECT_EQ(box.chartCount, 6);
+}
+
+namespace
+{
+// The volume a triangle soup encloses, by the divergence theorem about `origin`. Only a closed
+// surface gives the same volume about every origin.
+double EnclosedVolume(const Mesh& mesh, Vec3 origin)
+{
+	double volume = 0.0;
+	for (const Triangle& t : mesh.triangles)
+	{
+		const Vec3 a = t.corners[0].position - origin, b = t.corners[1].position - origin,
+		           c = t.corners[2].position - origin;
+		volume += Dot(a, Cross(b, c)) / 6.0;
+	}
+	return volume;
+}
+} // namespace
+
+// The rounded shapes are closed, face outwards and have smooth normals where they are round:
+// a rounded box is its inner box grown by a ball, so its volume lies between the inner box
+// grown by a cube and by the ball's inscribed polygon; an ellipsoid is close to 4/3 pi abc.
+TEST(RoomBuilder, RoundedShapesAreClosedAndSmooth)
+{
+	Mesh box;
+	const float r = 1.0f;
+	box.RoundedBox(Frame::TurnedZ({3.0f, -2.0f, 1.0f}, 0.7f), {0.0f, 0.0f, 0.0f}, {10.0f, 6.0f, 4.0f}, r, 4, 10.0f);
+	const double volume = EnclosedVolume(box, {0.0f, 0.0f, 0.0f});
+	EXPECT_NEAR(EnclosedVolume(box, {50.0f, -30.0f, 20.0f}), volume, 1e-3 * volume);
+	const double inner = 8.0 * 4.0 * 2.0;
+	const double slabs = 2.0 * r * (8.0 * 4.0 + 8.0 * 2.0 + 4.0 * 2.0);
+	const double edges = kPi * r * r * (8.0 + 4.0 + 2.0);
+	const double ball = 4.0 / 3.0 * kPi * r * r * r;
+	EXPECT_LT(volume, inner + slabs + edges + ball + 1e-3);
+	EXPECT_GT(volume, inner + slabs + 0.9 * (edges + ball));
+	// Smooth: where two triangles share a corner position they share its normal too.
+	for (const Triangle& a : box.triangles)
+	{
+		for (const Triangle& b : box.triangles)
+		{
+			for (const Corner& ca : a.corners)
+			{
+				for (const Corner& cb : b.corners)
+				{
+					if (Length(ca.position - cb.position) < 1e-5f && a.chart == b.chart)
+					{
+						EXPECT_LT(Length(ca.normal - cb.normal), 1e-3f);
+					}
+				}
+			}
+		}
+	}
+	Mesh ellipsoid;
+	ellipsoid.Ellipsoid(Frame{}, {2.0f, 3.0f, 4.0f}, 24, 10.0f);
+	const double expected = 4.0 / 3.0 * kPi * 24.0;
+	EXPECT_NEAR(EnclosedVolume(ellipsoid, {7.0f, 1.0f, -3.0f}), EnclosedVolume(ellipsoid, {}), 1e-3 * expected);
+	EXPECT_NEAR(EnclosedVolume(ellipsoid, {}), expected, 0.05 * expected);
+	// A sweep closed to tips at both ends is closed too.
+	Mesh limb;
+	limb.Sweep({{0.0f, 0.0f, -1.0f}, {0.0f, 0.0f, 0.0f}, {0.0f, 0.0f, 8.0f}, {0.0f, 0.0f, 9.0f}},
+	           {{0.0f, 0.0f}, {1.0f, 1.0f}, {1.0f, 1.0f}, {0.0f, 0.0f}}, {1.0f, 0.0f, 0.0f}, 16, 10.0f);
+	EXPECT_NEAR(EnclosedVolume(limb, {5.0f, 5.0f, 5.0f}), EnclosedVolume(limb, {}), 1e-3);
+	EXPECT_GT(EnclosedVolume(limb, {}), 0.0);
 }
 
 TEST(RoomBuilder, RayCasterFindsTheSameNearestHitAsBruteForce)

@@ -307,7 +307,7 @@ TEST(RoomContent, EveryCameraKeyStaysInsideTheRoom)
 TEST(RoomContent, ModelsFollowTheEngineConventions)
 {
 	for (const char* name : {"fir", "candle", "Clock", "railroad", "stocking", "teddy", "logs", "floorlamp",
-	                         "curtains", "garland"})
+	                         "curtains", "garland", "teatray", "mantelbooks", "logbasket"})
 	{
 		const BsmFile model = ReadToLastByte<BsmFile>(RoomModels() / (std::string(name) + ".BSM"));
 		const BsmMesh* hull = FindMesh(model, "Hull");

@@ -281,3 +281,234 @@ void Mesh::Tube(const std::vector<Vec3>& path, float radius, int sides, float ti
 		along += length;
 	}
 }
+
+namespace
+{
+float TriangleArea(const Corner& a, const Corner& b, const Corner& c)
+{
+	return 0.5f * Length(Cross(b.position - a.position, c.position - a.position));
+}
+
+Vec3 Centroid(const std::vector<Vec3>& points)
+{
+	Vec3 sum;
+	for (const Vec3& p : points)
+	{
+		sum = sum + p;
+	}
+	return sum * (1.0f / static_cast<float>(points.size()));
+}
+
+// Normals of a ring surface from the differences of the neighbouring points.
+std::vector<std::vector<Vec3>> RingNormals(const std::vector<std::vector<Vec3>>& rings)
+{
+	const size_t rows = rings.size(), columns = rings.front().size();
+	std::vector<std::vector<Vec3>> normals(rows, std::vector<Vec3>(columns));
+	for (size_t r = 0; r < rows; ++r)
+	{
+		const size_t before = r > 0 ? r - 1 : 0, after = std::min(r + 1, rows - 1);
+		// A ring shrunk to a point is a tip: it faces away from the ring next to it.
+		const Vec3 tip = r + 1 == rows ? Centroid(rings[r]) - Centroid(rings[before])
+		                               : Centroid(rings[r]) - Centroid(rings[after]);
+		for (size_t c = 0; c < columns; ++c)
+		{
+			const Vec3 around = rings[r][(c + 1) % columns] - rings[r][(c + columns - 1) % columns];
+			const Vec3 along = rings[after][c] - rings[before][c];
+			const Vec3 normal = Cross(around, along);
+			normals[r][c] = Normalize(Length(normal) > 1e-6f ? normal : tip);
+		}
+	}
+	return normals;
+}
+} // namespace
+
+void Mesh::Surface(const std::vector<std::vector<Vec3>>& rings, float tile)
+{
+	Surface(rings, RingNormals(rings), tile);
+}
+
+void Mesh::Surface(const std::vector<std::vector<Vec3>>& rings, const std::vector<std::vector<Vec3>>& normals,
+                   float tile)
+{
+	if (rings.size() < 2 || rings.front().size() < 3)
+	{
+		return;
+	}
+	const size_t rows = rings.size(), columns = rings.front().size();
+	// The chart: s runs round each ring on its own, t along the rings by their mean distance.
+	// Every row of quads then lies between two lines of t, and within a row the quads follow s,
+	// so no two overlap.
+	std::vector<std::vector<float>> s(rows, std::vector<float>(columns + 1, 0.0f));
+	std::vector<float> t(rows, 0.0f);
+	for (size_t r = 0; r < rows; ++r)
+	{
+		for (size_t c = 1; c <= columns; ++c)
+		{
+			s[r][c] = s[r][c - 1] + Length(rings[r][c % columns] - rings[r][c - 1]);
+		}
+		if (r > 0)
+		{
+			float step = 0.0f;
+			for (size_t c = 0; c < columns; ++c)
+			{
+				step += Length(rings[r][c] - rings[r - 1][c]) / static_cast<float>(columns);
+			}
+			t[r] = t[r - 1] + step;
+		}
+	}
+	const int chart = NewChart();
+	auto corner = [&](size_t r, size_t c)
+	{
+		Corner result{rings[r][c % columns], normals[r][c % columns]};
+		result.s = s[r][c];
+		result.t = t[r];
+		result.u = result.s / tile;
+		result.v = result.t / tile;
+		return result;
+	};
+	auto add = [&](const Corner& a, const Corner& b, const Corner& c)
+	{
+		if (TriangleArea(a, b, c) > 1e-5f)
+		{
+			Add(a, b, c, chart);
+		}
+	};
+	for (size_t r = 0; r + 1 < rows; ++r)
+	{
+		for (size_t c = 0; c < columns; ++c)
+		{
+			const Corner a = corner(r, c), b = corner(r, c + 1), d = corner(r + 1, c + 1), e = corner(r + 1, c);
+			add(a, b, d);
+			add(a, d, e);
+		}
+	}
+}
+
+void Mesh::Fan(const std::vector<Vec3>& outline, float tile)
+{
+	// Newell's normal holds for outlines with repeated or nearly collinear points.
+	Vec3 normal;
+	for (size_t i = 0; i < outline.size(); ++i)
+	{
+		normal = normal + Cross(outline[i], outline[(i + 1) % outline.size()]);
+	}
+	normal = Normalize(normal);
+	const Vec3 centre = Centroid(outline);
+	const Frame plane = Frame::Along(centre, normal);
+	const int chart = NewChart();
+	auto corner = [&](Vec3 p)
+	{
+		Corner result{p, normal};
+		result.s = Dot(p - centre, plane.xAxis);
+		result.t = Dot(p - centre, plane.yAxis);
+		result.u = result.s / tile;
+		result.v = result.t / tile;
+		return result;
+	};
+	for (size_t i = 0; i < outline.size(); ++i)
+	{
+		const Corner a = corner(centre), b = corner(outline[i]), c = corner(outline[(i + 1) % outline.size()]);
+		if (TriangleArea(a, b, c) > 1e-5f)
+		{
+			Add(a, b, c, chart);
+		}
+	}
+}
+
+void Mesh::RoundedBox(const Frame& frame, Vec3 lo, Vec3 hi, float radius, int steps, float tile)
+{
+	const Vec3 size = hi - lo;
+	const float r = std::min({radius, size.x * 0.5f, size.y * 0.5f, size.z * 0.5f});
+	const Vec3 innerLo = lo + Vec3{r, r, r}, innerHi = hi - Vec3{r, r, r};
+	// The box is its inner box grown by a ball: every point is a corner of the inner box plus
+	// the radius along the normal. Each quarter turn round z and each half of the height keeps
+	// to one corner, so the flat faces lie between the quarters and the halves.
+	std::vector<std::vector<Vec3>> rings, normals;
+	for (int half = 0; half < 2; ++half)
+	{
+		for (int i = 0; i <= steps; ++i)
+		{
+			const float elevation = kPi * 0.5f * (static_cast<float>(half + static_cast<float>(i) / steps) - 1.0f);
+			const float z = half == 0 ? innerLo.z : innerHi.z;
+			std::vector<Vec3> ring, ringNormals;
+			for (int quarter = 0; quarter < 4; ++quarter)
+			{
+				const float x = quarter == 0 || quarter == 3 ? innerHi.x : innerLo.x;
+				const float y = quarter < 2 ? innerHi.y : innerLo.y;
+				for (int j = 0; j <= steps; ++j)
+				{
+					const float angle = kPi * 0.5f * (quarter + static_cast<float>(j) / steps);
+					const Vec3 n{std::cos(elevation) * std::cos(angle), std::cos(elevation) * std::sin(angle),
+					             std::sin(elevation)};
+					ring.push_back(frame.Point(Vec3{x, y, z} + n * r));
+					ringNormals.push_back(Normalize(frame.Direction(n)));
+				}
+			}
+			rings.push_back(ring);
+			normals.push_back(ringNormals);
+		}
+	}
+	Surface(rings, normals, tile);
+	auto cap = [&](float z, bool top)
+	{
+		std::vector<Vec3> corners{frame.Point({innerHi.x, innerHi.y, z}), frame.Point({innerLo.x, innerHi.y, z}),
+		                          frame.Point({innerLo.x, innerLo.y, z}), frame.Point({innerHi.x, innerLo.y, z})};
+		if (!top)
+		{
+			std::reverse(corners.begin(), corners.end());
+		}
+		Fan(corners, tile);
+	};
+	if (innerHi.x - innerLo.x > 1e-3f && innerHi.y - innerLo.y > 1e-3f)
+	{
+		cap(lo.z, false);
+		cap(hi.z, true);
+	}
+}
+
+std::vector<Vec3> Mesh::Sweep(const std::vector<Vec3>& path, const std::vector<Vec2>& radii, Vec3 across,
+                              int sides, float tile)
+{
+	if (path.size() < 2 || radii.size() != path.size())
+	{
+		return {};
+	}
+	std::vector<std::vector<Vec3>> rings;
+	Vec3 side = across;
+	for (size_t i = 0; i < path.size(); ++i)
+	{
+		const Vec3 tangent =
+		    Normalize(path[std::min(i + 1, path.size() - 1)] - path[i > 0 ? i - 1 : 0]);
+		// The section turns with the path without twisting about it.
+		side = Normalize(side - tangent * Dot(side, tangent));
+		const Vec3 other = Cross(tangent, side);
+		std::vector<Vec3> ring;
+		for (int k = 0; k < sides; ++k)
+		{
+			const float angle = 2.0f * kPi * static_cast<float>(k) / static_cast<float>(sides);
+			ring.push_back(path[i] + side * (radii[i].x * std::cos(angle)) + other * (radii[i].y * std::sin(angle)));
+		}
+		rings.push_back(ring);
+	}
+	Surface(rings, tile);
+	return rings.back();
+}
+
+void Mesh::Ellipsoid(const Frame& frame, Vec3 radii, int segments, float tile)
+{
+	const int rings = std::max(segments / 2, 3);
+	std::vector<std::vector<Vec3>> points;
+	for (int i = 0; i <= rings; ++i)
+	{
+		const float latitude = -0.5f * kPi + kPi * static_cast<float>(i) / static_cast<float>(rings);
+		std::vector<Vec3> ring;
+		for (int k = 0; k < segments; ++k)
+		{
+			const float angle = 2.0f * kPi * static_cast<float>(k) / static_cast<float>(segments);
+			ring.push_back(frame.Point({radii.x * std::cos(latitude) * std::cos(angle),
+			                            radii.y * std::cos(latitude) * std::sin(angle), radii.z * std::sin(latitude)}));
+		}
+		points.push_back(ring);
+	}
+	Surface(points, tile);
+}

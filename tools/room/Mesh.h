@@ -65,6 +65,28 @@ public:
 	// A round tube of `radius` along a polyline.
 	void Tube(const std::vector<Vec3>& path, float radius, int sides, float tile);
 
+	// A smooth surface through rings of points: each ring closes on itself and runs round the
+	// way to the next ring by the right-hand rule (counter-clockwise seen from ahead), so the
+	// faces look outwards. Normals come from the neighbouring points; a ring shrunk to a point at
+	// either end gets the direction away from its neighbour. The chart unrolls the rings.
+	void Surface(const std::vector<std::vector<Vec3>>& rings, float tile);
+	// The same with the normals given, one per point.
+	void Surface(const std::vector<std::vector<Vec3>>& rings, const std::vector<std::vector<Vec3>>& normals,
+	             float tile);
+	// A flat convex polygon, counter-clockwise seen from its front.
+	void Fan(const std::vector<Vec3>& outline, float tile);
+	// A box of the frame's local space whose edges and corners are rounded by `radius`, in
+	// `steps` segments a quarter turn: flat faces that bend smoothly into each other (cushions,
+	// tops). The flat top and bottom are cut with hard edges only where the rounding leaves them.
+	void RoundedBox(const Frame& frame, Vec3 min, Vec3 max, float radius, int steps, float tile);
+	// An ellipsoid of the given radii along the frame's axes, smooth.
+	void Ellipsoid(const Frame& frame, Vec3 radii, int segments, float tile);
+	// A tube of elliptic section along a smooth path: at each point, radii.x across (starting
+	// along `across`, turned with the path) and radii.y the other way. A radius of 0 at an end
+	// closes the tube to a rounded tip. Returns the last ring, for a cap.
+	std::vector<Vec3> Sweep(const std::vector<Vec3>& path, const std::vector<Vec2>& radii, Vec3 across, int sides,
+	           float tile);
+
 	int NewChart() { return chartCount++; }
 	void Add(const Corner& a, const Corner& b, const Corner& c, int chart);
 };

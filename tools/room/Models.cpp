@@ -1,5 +1,7 @@
 #include "tools/room/Models.h"
 
+#include "tools/room/ModelParts.h"
+
 #include "tools/content/Draw.h"
 #include "tools/room/Textures.h"
 
@@ -11,26 +13,6 @@ namespace
 Float3 ToFloat3(Vec3 v)
 {
 	return {v.x, v.y, v.z};
-}
-
-ModelPart Part(const std::string& name, const std::string& texture, const std::string& parent = "Hull")
-{
-	ModelPart part;
-	part.name = name;
-	part.parent = name == "Hull" ? "Scene Root" : parent;
-	part.texture = texture;
-	return part;
-}
-
-BsmAnchor Emitter(Vec3 position, const std::string& effect, const std::string& parent)
-{
-	BsmAnchor anchor;
-	anchor.position = ToFloat3(position);
-	anchor.name = "emit " + effect;
-	anchor.parentName = parent;
-	anchor.rotation = {0.0f, 0.0f, 0.0f, 1.0f};
-	anchor.kind = 2;
-	return anchor;
 }
 
 BsmMesh ToMesh(const ModelPart& part)
@@ -64,8 +46,6 @@ BsmMesh ToMesh(const ModelPart& part)
 	mesh.uvFaceCount = mesh.faceCount;
 	return mesh;
 }
-
-const Frame kUp{};
 
 // ---- The fir ----------------------------------------------------------------------------
 
@@ -198,23 +178,10 @@ ModelDraft Fir()
 		                  z - 4.0f * std::fabs(std::sin(angle * 2.5f))});
 	}
 	tinsel.mesh.Tube(spiral, 0.9f, 5, 8.0f);
-	// The star at the top, facing the room in both directions.
-	ModelPart star = Part("star", "tex_star.tga");
-	star.glow = "tex_star_i.tga";
-	std::vector<Vec2> outline;
-	for (int i = 0; i < 10; ++i)
-	{
-		const float angle = i * kPi / 5.0f;
-		const float radius = i % 2 == 0 ? 13.0f : 5.5f;
-		outline.push_back({std::sin(angle) * radius, std::cos(angle) * radius});
-	}
-	const Frame starFrame{
-	    {0.0f, -1.5f, kFirHeight - 10.0f}, {1.0f, 0.0f, 0.0f}, {0.0f, 0.0f, 1.0f}, {0.0f, 1.0f, 0.0f}};
-	star.mesh.Prism(starFrame, outline, 3.0f, 10.0f);
-	const Frame starFrame2{
-	    {-1.5f, 0.0f, kFirHeight - 10.0f}, {0.0f, -1.0f, 0.0f}, {0.0f, 0.0f, 1.0f}, {1.0f, 0.0f, 0.0f}};
-	star.mesh.Prism(starFrame2, outline, 3.0f, 10.0f);
-	fir.anchors.push_back(Emitter({0.0f, 0.0f, kFirHeight - 10.0f}, "yelfirglow", "branches"));
+	// The star at the top, turned towards the middle of the room.
+	const Vec3 starCentre{0.0f, 0.0f, kFirHeight - 9.0f};
+	ModelPart star = Star(starCentre, Normalize({-0.84f, -0.54f, 0.0f}), 9.0f);
+	fir.anchors.push_back(Emitter(starCentre, "yelfirglow", "branches"));
 
 	fir.parts = {hull, pot, body, branches};
 	for (ModelPart& part : baubles)
@@ -310,8 +277,6 @@ Frame TrackFrame(float angle)
 	                      angle + kPi * 0.5f);
 }
 
-ModelDraft Teddy(const std::string& name, float scale, const Frame& place);
-
 ModelDraft Railroad(Vec3& chimney)
 {
 	ModelDraft railroad{"railroad"};
@@ -387,90 +352,6 @@ ModelDraft Railroad(Vec3& chimney)
 	railroad.parts = {hull, wagon2, locoPart, wagon1, teddy, sleepers, locoBlack};
 	railroad.anchors.push_back(Emitter(chimney, "locosteam", "loco"));
 	return railroad;
-}
-
-// A seated bear; `place` puts its seat at the origin with x forwards.
-ModelDraft Teddy(const std::string& name, float scale, const Frame& place)
-{
-	ModelDraft teddy{name};
-	ModelPart hull = Part("Hull", "tex_teddy.tga");
-	auto ball = [&](Vec3 at, float rx, float rz)
-	{
-		std::vector<Vec2> profile;
-		for (int i = 0; i <= 6; ++i)
-		{
-			const float angle = -0.5f * kPi + kPi * i / 6.0f;
-			profile.push_back({rx * std::cos(angle) * scale, rz * std::sin(angle) * scale});
-		}
-		profile.front().x = profile.back().x = 0.0f;
-		hull.mesh.Lathe(Frame{place.Point(at * scale), place.xAxis, place.yAxis, place.zAxis}, profile, 10,
-		                10.0f, true);
-	};
-	ball({0.0f, 0.0f, 12.0f}, 10.0f, 12.0f); // body
-	ball({0.5f, 0.0f, 30.0f}, 8.0f, 7.5f);   // head
-	ball({6.5f, 0.0f, 28.5f}, 3.5f, 3.0f);   // muzzle
-	ball({0.0f, -6.0f, 36.0f}, 3.0f, 3.0f);  // ears
-	ball({0.0f, 6.0f, 36.0f}, 3.0f, 3.0f);
-	ball({3.0f, -10.0f, 15.0f}, 3.5f, 6.0f); // arms
-	ball({3.0f, 10.0f, 15.0f}, 3.5f, 6.0f);
-	ball({8.0f, -6.0f, 3.5f}, 7.0f, 3.5f); // legs
-	ball({8.0f, 6.0f, 3.5f}, 7.0f, 3.5f);
-	ModelPart eyes = Part("eyes", "tex_black.tga");
-	for (float side : {-2.8f, 2.8f})
-	{
-		eyes.mesh.Sphere(
-		    Frame{place.Point(Vec3{7.0f, side, 32.0f} * scale), place.xAxis, place.yAxis, place.zAxis},
-		    1.0f * scale, 6, 5.0f);
-	}
-	eyes.mesh.Sphere(
-	    Frame{place.Point(Vec3{10.0f, 0.0f, 29.0f} * scale), place.xAxis, place.yAxis, place.zAxis},
-	    1.3f * scale, 6, 5.0f);
-	teddy.parts = {hull, eyes};
-	return teddy;
-}
-
-// Hangs from its hook at the origin, foot towards +y, facing +x.
-ModelDraft Stocking(const std::string& name, const std::string& texture)
-{
-	ModelDraft stocking{name};
-	const Frame face{{0.0f, 0.0f, 0.0f}, {0.0f, 1.0f, 0.0f}, {0.0f, 0.0f, 1.0f}, {1.0f, 0.0f, 0.0f}};
-	ModelPart hull = Part("Hull", texture);
-	// Leg and foot in one outline (two would share their faces where they meet); the prism fans
-	// it from the corners' mean, which sees every edge of it.
-	hull.mesh.Prism(face,
-	                {{8.0f, -28.0f},
-	                 {8.0f, 0.0f},
-	                 {-8.0f, 0.0f},
-	                 {-8.0f, -44.0f},
-	                 {10.0f, -46.0f},
-	                 {17.0f, -41.0f},
-	                 {14.0f, -33.0f}},
-	                5.0f, 20.0f);
-	ModelPart cuff = Part("cuff", "tex_paint.tga");
-	// The cuff stands a little proud of the leg's top.
-	cuff.mesh.Box(kUp, {-1.0f, -9.5f, -9.0f}, {6.0f, 9.5f, 0.5f}, 10.0f);
-	stocking.parts = {hull, cuff};
-	return stocking;
-}
-
-ModelDraft Logs()
-{
-	ModelDraft logs{"logs"};
-	ModelPart hull = Part("Hull", "tex_bark.tga");
-	hull.glow = "tex_embers_i.tga";
-	ModelPart ends = Part("ends", "tex_logend.tga");
-	const Vec3 directions[] = {{0.2f, 1.0f, 0.0f}, {-0.25f, 1.0f, 0.05f}, {0.9f, 0.5f, 0.25f}};
-	const Vec3 centres[] = {{-4.0f, 0.0f, 5.0f}, {6.0f, 0.0f, 5.0f}, {0.0f, 0.0f, 14.0f}};
-	for (int i = 0; i < 3; ++i)
-	{
-		const Vec3 axis = Normalize(directions[i]);
-		const Frame frame = Frame::Along(centres[i] - axis * 22.0f, axis);
-		hull.mesh.Cylinder(frame, 5.0f, 44.0f, 10, 30.0f, false);
-		ends.mesh.Lathe(frame, {{0.0f, 0.0f}, {5.0f, 0.0f}}, 10, 10.0f, false);
-		ends.mesh.Lathe(frame, {{5.0f, 44.0f}, {0.0f, 44.0f}}, 10, 10.0f, false);
-	}
-	logs.parts = {hull, ends};
-	return logs;
 }
 
 ModelDraft FloorLamp()
@@ -568,6 +449,26 @@ Mesh CollisionBox(const Bounds& bounds)
 }
 } // namespace
 
+ModelPart Part(const std::string& name, const std::string& texture, const std::string& parent)
+{
+	ModelPart part;
+	part.name = name;
+	part.parent = name == "Hull" ? "Scene Root" : parent;
+	part.texture = texture;
+	return part;
+}
+
+BsmAnchor Emitter(Vec3 position, const std::string& effect, const std::string& parent)
+{
+	BsmAnchor anchor;
+	anchor.position = ToFloat3(position);
+	anchor.name = "emit " + effect;
+	anchor.parentName = parent;
+	anchor.rotation = {0.0f, 0.0f, 0.0f, 1.0f};
+	anchor.kind = 2;
+	return anchor;
+}
+
 BsmFile ToBsm(const ModelDraft& model)
 {
 	BsmFile file;
@@ -604,6 +505,9 @@ std::vector<ModelDraft> BuildModels()
 	        Stocking("stocking", "tex_stocking.tga"),
 	        Stocking("stocking2", "tex_stocking2.tga"),
 	        Logs(),
+	        TeaTray(),
+	        MantelBooks(),
+	        LogBasket(),
 	        FloorLamp(),
 	        Curtains(),
 	        Garland()};

@@ -1,18 +1,20 @@
 // gh_room: builds the festive room into a content folder.
 //
-//   gh_room <out folder> [--threads N] [--preview <folder>]
+//   gh_room <out folder> [--threads N] [--preview <folder>] [--model-sheet <png>]
 //
 // Writes Models/test.BSS (the room with its lightmaps, anchors, light and camera flights), the
 // placed models (Models/*.BSM), the fire (Models/fireplace_fire.BSA and _anim.BSA) and every
 // texture they use (Textures/), the baked lightmap included. Everything comes from fixed seeds,
 // so two runs write identical bytes. With --preview, it also ray casts three frames of every
-// camera flight and a contact sheet of them into <folder>, for looking at the room.
+// camera flight and a contact sheet of them into <folder>, for looking at the room; with
+// --model-sheet, it draws every model alone from three sides into one picture.
 
 #include "tools/content/ImageWriters.h"
 #include "tools/formats/ContentFiles.h"
 #include "tools/room/Fire.h"
 #include "tools/room/Flights.h"
 #include "tools/room/Lightmap.h"
+#include "tools/room/ModelSheet.h"
 #include "tools/room/Preview.h"
 #include "tools/room/Textures.h"
 
@@ -176,6 +178,7 @@ int main(int argc, char** argv)
 {
 	int threads = 2;
 	fs::path previews;
+	fs::path modelSheet;
 	for (int i = 2; i + 1 < argc; i += 2)
 	{
 		if (std::strcmp(argv[i], "--threads") == 0)
@@ -186,10 +189,14 @@ int main(int argc, char** argv)
 		{
 			previews = argv[i + 1];
 		}
+		else if (std::strcmp(argv[i], "--model-sheet") == 0)
+		{
+			modelSheet = argv[i + 1];
+		}
 	}
 	if (argc < 2 || argc % 2 != 0)
 	{
-		std::fprintf(stderr, "usage: gh_room <out folder> [--threads N] [--preview <folder>]\n");
+		std::fprintf(stderr, "usage: gh_room <out folder> [--threads N] [--preview <folder>] [--model-sheet <png>]\n");
 		return 2;
 	}
 	try
@@ -246,6 +253,10 @@ int main(int argc, char** argv)
 		if (!previews.empty())
 		{
 			RenderPreviews(layout, models, lightmap, textures, scene.cameras, previews);
+		}
+		if (!modelSheet.empty())
+		{
+			WritePng(modelSheet, DrawModelSheet(models, layout, textures, threads));
 		}
 		const double seconds =
 		    std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

@@ -1,5 +1,7 @@
 #include "tools/room/RoomScene.h"
 
+#include "tools/room/Furnishings.h"
+
 #include "tools/content/Draw.h"
 #include "tools/room/Textures.h"
 
@@ -256,46 +258,11 @@ void Fireplace(RoomLayout& layout)
 	layout.objects.push_back(glow);
 }
 
-SceneDraft Armchair(const std::string& name, Vec3 at, float facing, RoomLayout& layout)
-{
-	SceneDraft chair{name};
-	const Frame frame = Frame::TurnedZ(at, facing);
-	SceneRun cloth = Run("tex_upholstery.tga");
-	SceneRun legs = Run("tex_darkwood.tga");
-	// The back and the cushion stand on the base: their undersides are never seen and would lie
-	// in one plane with the arms'.
-	cloth.mesh.Box(frame, {-42.0f, -40.0f, 10.0f}, {38.0f, 40.0f, 30.0f}, 50.0f);      // base
-	cloth.mesh.Box(frame, {-42.0f, -36.0f, 30.0f}, {-24.0f, 36.0f, 98.0f}, 50.0f, 16); // back
-	cloth.mesh.Box(frame, {-40.0f, -42.0f, 30.0f}, {40.0f, -28.0f, 64.0f}, 50.0f);     // arms
-	cloth.mesh.Box(frame, {-40.0f, 28.0f, 30.0f}, {40.0f, 42.0f, 64.0f}, 50.0f);
-	cloth.mesh.Box(frame, {-24.0f, -28.0f, 30.0f}, {36.0f, 28.0f, 44.0f}, 50.0f, 16); // cushion
-	// The rolls reach a little past the box faces, so that their end caps do not lie in them.
-	cloth.mesh.Lathe(Frame::Along(frame.Point({-42.0f, -36.5f, 98.0f}), frame.yAxis),
-	                 {{0.0f, 0.0f}, {9.0f, 0.0f}, {9.0f, 73.0f}, {0.0f, 73.0f}}, 10, 50.0f, false);
-	cloth.mesh.Lathe(Frame::Along(frame.Point({-40.5f, -42.0f, 64.0f}), frame.xAxis),
-	                 {{0.0f, 0.0f}, {7.0f, 0.0f}, {7.0f, 81.0f}, {0.0f, 81.0f}}, 10, 50.0f, false);
-	cloth.mesh.Lathe(Frame::Along(frame.Point({-40.5f, 42.0f, 64.0f}), frame.xAxis),
-	                 {{0.0f, 0.0f}, {7.0f, 0.0f}, {7.0f, 81.0f}, {0.0f, 81.0f}}, 10, 50.0f, false);
-	for (float x : {-36.0f, 32.0f})
-	{
-		for (float y : {-36.0f, 32.0f})
-		{
-			legs.mesh.Box(frame, {x, y, 0.0f}, {x + 4.0f, y + 4.0f, 10.0f}, 20.0f, 16);
-		}
-	}
-	chair.runs = {cloth, legs};
-	chair.texelsPerUnit = 0.5f;
-	Bounds bounds = chair.runs[0].mesh.Extent();
-	bounds.min.x -= 8.0f, bounds.min.y -= 8.0f, bounds.max.x += 8.0f, bounds.max.y += 8.0f,
-	    bounds.max.z += 10.0f;
-	layout.furniture.push_back(bounds);
-	return chair;
-}
-
 void Furniture(RoomLayout& layout)
 {
 	layout.objects.push_back(Armchair("armchair01", {215.0f, 150.0f, 0.0f}, kPi - 0.55f, layout));
 	layout.objects.push_back(Armchair("armchair02", {215.0f, 405.0f, 0.0f}, kPi + 0.55f, layout));
+	layout.objects.push_back(Footstool({290.0f, 300.0f, 0.0f}, 0.35f, layout));
 
 	SceneDraft table{"sidetable"};
 	SceneRun wood = Run("tex_darkwood.tga");
@@ -377,69 +344,6 @@ void Pictures(RoomLayout& layout)
 	pictures.runs = {frame, canvas1, canvas2};
 	pictures.texelsPerUnit = 0.6f;
 	layout.objects.push_back(pictures);
-}
-
-void Presents(RoomLayout& layout)
-{
-	SceneDraft presents{"presents"};
-	const char* papers[] = {"tex_paper_red.tga", "tex_paper_green.tga", "tex_paper_blue.tga",
-	                        "tex_paper_gold.tga"};
-	std::vector<SceneRun> runs;
-	for (const char* paper : papers)
-	{
-		runs.push_back(Run(paper));
-	}
-	SceneRun gold = Run("tex_ribbon.tga");
-	SceneRun red = Run("tex_ribbon_red.tga");
-	struct Gift
-	{
-		Vec3 at;
-		float angle, sx, sy, sz;
-	};
-	std::vector<Gift> gifts;
-	Random random(2412);
-	for (int i = 0; i < 7; ++i)
-	{
-		const float angle = -2.2f + i * 0.62f;
-		const float radius = random.Uniform(45.0f, 62.0f);
-		gifts.push_back({kTree + Vec3{std::cos(angle) * radius, std::sin(angle) * radius, 0.0f},
-		                 random.Uniform(0.0f, 1.5f), random.Uniform(16.0f, 26.0f),
-		                 random.Uniform(14.0f, 24.0f), random.Uniform(10.0f, 24.0f)});
-	}
-	gifts.push_back({{432.0f, 318.0f, 0.0f}, 0.3f, 30.0f, 24.0f, 18.0f});
-	gifts.push_back({{425.0f, 285.0f, 0.0f}, -0.2f, 18.0f, 18.0f, 30.0f});
-	gifts.push_back({{428.0f, 318.0f, 18.0f}, 0.9f, 14.0f, 14.0f, 12.0f});
-	for (size_t i = 0; i < gifts.size(); ++i)
-	{
-		const Gift& g = gifts[i];
-		const Frame frame = Frame::TurnedZ(g.at, g.angle);
-		const float hx = g.sx * 0.5f, hy = g.sy * 0.5f;
-		runs[i % runs.size()].mesh.Box(frame, {-hx, -hy, 0.0f}, {hx, hy, g.sz}, 30.0f, 16);
-		SceneRun& ribbon = i % 2 == 0 ? gold : red;
-		ribbon.mesh.Box(frame, {-hx - 0.3f, -2.0f, 0.0f}, {hx + 0.3f, 2.0f, g.sz + 0.3f}, 10.0f, 16);
-		// The second band lies over the first where they cross, not in the same plane.
-		ribbon.mesh.Box(frame, {-2.0f, -hy - 0.3f, 0.0f}, {2.0f, hy + 0.3f, g.sz + 0.45f}, 10.0f, 16);
-		// The bow: two loops leaning apart.
-		ribbon.mesh.Prism(Frame{frame.Point({0.0f, -0.5f, g.sz}), frame.xAxis, frame.zAxis, frame.yAxis},
-		                  {{0.0f, 0.0f},
-		                   {5.0f, 3.0f},
-		                   {6.0f, 6.0f},
-		                   {2.0f, 5.0f},
-		                   {-2.0f, 5.0f},
-		                   {-6.0f, 6.0f},
-		                   {-5.0f, 3.0f}},
-		                  1.0f, 10.0f);
-		layout.furniture.push_back(
-		    {g.at - Vec3{hx + hy, hx + hy, 0.0f}, g.at + Vec3{hx + hy, hx + hy, g.sz + 10.0f}});
-	}
-	for (SceneRun& run : runs)
-	{
-		presents.runs.push_back(run);
-	}
-	presents.runs.push_back(gold);
-	presents.runs.push_back(red);
-	presents.texelsPerUnit = 0.6f;
-	layout.objects.push_back(presents);
 }
 
 float HillHeight(const Noise& noise, float x, float y)
@@ -653,6 +557,9 @@ void Placements(RoomLayout& layout)
 	place("teddy", {455.0f, 315.0f, 0.0f});
 	layout.furniture.push_back({{435.0f, 295.0f, 0.0f}, {475.0f, 335.0f, 50.0f}});
 	place("teddy", {212.0f, 402.0f, 44.0f});
+	place("teatray", {165.0f, 294.0f, 61.0f});
+	place("mantelbooks", {45.0f, 262.0f, 123.0f});
+	place("logbasket", {60.0f, 150.0f, 0.0f});
 	const Vec3 candles[] = {{38.0f, 188.0f, 123.0f}, {40.0f, 204.0f, 123.0f}, {40.0f, 346.0f, 123.0f},
 	                        {38.0f, 362.0f, 123.0f}, {160.0f, 543.0f, 90.0f}, {500.0f, 543.0f, 90.0f},
 	                        {165.0f, 280.0f, 61.0f}};
@@ -749,7 +656,7 @@ RoomLayout BuildRoom(const std::vector<ModelDraft>& models)
 	Fireplace(layout);
 	Furniture(layout);
 	Pictures(layout);
-	Presents(layout);
+	layout.objects.push_back(Presents(kTree, layout));
 	Outside(layout);
 	Placements(layout);
 	QueryBoxes(layout, models);
