@@ -259,9 +259,9 @@ void OptionsDialog::ConnectSignals()
 	{
 		g_signal_connect(Control(connection.id), connection.signal, G_CALLBACK(connection.handler), this);
 	}
-	// Another X client may destroy a window (xdotool windowclose does).
 	for (GtkWidget* owned : {window, aboutBox})
 	{
+		LetOtherClientsDestroy(owned);
 		g_signal_connect(owned, "destroy-event", G_CALLBACK(OnWindowDestroyed), this);
 	}
 }

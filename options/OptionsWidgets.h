@@ -24,6 +24,11 @@ gboolean SwallowEnterAndEscape(GtkWidget*, GdkEventKey* event, gpointer);
 gboolean QuitOnClose(GtkWidget*, GdkEvent*, gpointer);
 gboolean HideOnClose(GtkWidget* widget, GdkEvent*, gpointer);
 GtkWidget* NewDialogWindow(const char* title);
+// Another X client may destroy a dialog window at any moment (xdotool windowclose does); what GTK
+// has already sent for that window then fails. GDK ends the process on any X error it did not
+// expect, so errors on a window that may be destroyed this way are let pass once it is on screen;
+// every other error still goes to GDK.
+void LetOtherClientsDestroy(GtkWidget* window);
 // A bitmap resource as a picture control. The decoder gives the bottom row first; the screen
 // wants the top row first. A picture that cannot be decoded leaves the control empty.
 GtkWidget* NewBitmapPicture(int resourceId);
