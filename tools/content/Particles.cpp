@@ -110,7 +110,7 @@ Layer FirLight(const char* sprite)
 	LayerParams p;
 	p.particleCount = 4;
 	p.positionSpread = {60.0f, 60.0f, 60.0f};
-	p.baseSize = {1.6f, 0.0f, 0.0f};
+	p.baseSize = {2.0f, 0.0f, 0.0f};
 	p.sizeSpread = {100.0f, 0.0f, 0.0f};
 	p.startAlpha = 19.0f;
 	p.peakAlpha = 100.0f;
@@ -136,12 +136,29 @@ Layer FirGlow(const char* sprite)
 	p.fadeRate = 4.0f;
 	return {sprite, p};
 }
+
+// A still halo of `halfSize` units about a light, moved `pull` units towards the camera so that
+// it shows in front of what holds the light. Every burst starts at its brightest and fades out
+// within a few steps, so only a handful overlap: the glow stays steady and cheap to draw.
+Layer Halo(float halfSize, float pull, float peakAlpha)
+{
+	LayerParams p;
+	p.particleCount = 1;
+	p.baseSize = {halfSize, 0.0f, 0.0f};
+	p.startAlpha = peakAlpha;
+	p.peakAlpha = peakAlpha;
+	p.fadeRate = peakAlpha / 4.0f;
+	p.pullToCamera = pull;
+	p.frameCount = 1;
+	return {"tex_halo.tga", p};
+}
 } // namespace
 
 void BuildParticles(ContentOutput& out)
 {
 	WriteEffect(out, "Fire", {FireTongues()});
 	WriteEffect(out, "candle", {CandleFlame()});
+	WriteEffect(out, "candleglow", {Halo(6.0f, 4.0f, 20.0f)});
 	WriteEffect(out, "locosteam", {LocomotiveSteam()});
 	WriteEffect(out, "snowfall", {Snowfall()});
 	WriteEffect(out, "blu_firlight", {FirLight("fir_bluelight.tga")});
@@ -152,4 +169,6 @@ void BuildParticles(ContentOutput& out)
 	WriteEffect(out, "grefirglow", {FirGlow("fir_greenglow.tga")});
 	WriteEffect(out, "redfirglow", {FirGlow("fir_redglow.tga")});
 	WriteEffect(out, "yelfirglow", {FirGlow("fir_yellowglow.tga")});
+	WriteEffect(out, "starglow", {FirGlow("fir_yellowglow.tga"), Halo(12.0f, 8.0f, 22.0f)});
+	WriteEffect(out, "lampglow", {Halo(42.0f, 32.0f, 22.0f)});
 }

@@ -207,6 +207,16 @@ void BuildFirLight(ContentOutput& out, const std::string& name, const Color& col
 	WriteSprite(out, name, sprite);
 }
 
+// "tex_halo.tga": the soft warm light that hangs about a flame, a lamp or the star; it falls off
+// smoothly from a bright middle, so that a few overlapping copies read as one glow.
+void BuildHalo(ContentOutput& out)
+{
+	Canvas sprite(64, 64);
+	AddGlow(sprite, 32, 32, 14, Hex(0xFFB25A), 1.0f);
+	AddGlow(sprite, 32, 32, 5, Hex(0xFFE2B0), 0.6f);
+	WriteSprite(out, "tex_halo.tga", sprite);
+}
+
 // A ray of the glow around a bulb, for streaks pointing away from it: bright at the base.
 void BuildGlowRay(ContentOutput& out, const std::string& name, const Color& color)
 {
@@ -229,6 +239,7 @@ void BuildSprites(ContentOutput& out)
 	BuildFireTongue(out);
 	BuildCandleFlame(out);
 	BuildSteamPuff(out);
+	BuildHalo(out);
 	BuildFirLight(out, "fir_redlight.tga", Hex(0xFF3A28));
 	BuildFirLight(out, "fir_bluelight.tga", Hex(0x3A78FF));
 	BuildFirLight(out, "fir_greenlight.tga", Hex(0x38E060));

@@ -97,9 +97,9 @@ std::vector<BssCamera> BuildFlights(const RoomLayout& layout)
 	// The tree and its lights: down from the star to the presents, around the tree's south-west
 	// side. The cameras keep out of the tree's query box (about 200 units off in x or y).
 	plans.push_back(
-	    {{{352, 470, 215}, {346, 340, 185}, {345, 215, 145}, {430, 196, 115}, {520, 193, 85}, {590, 198, 70}},
+	    {{{352, 470, 215}, {346, 340, 185}, {345, 215, 145}, {430, 196, 115}, {520, 180, 90}, {605, 150, 82}},
 	     {tree + Vec3{0, 0, 195}, tree + Vec3{0, 0, 170}, tree + Vec3{0, 0, 130}, tree + Vec3{0, 0, 95},
-	      tree + Vec3{0, 0, 60}, tree + Vec3{-10, 0, 30}},
+	      tree + Vec3{0, 0, 60}, tree + Vec3{-15, -10, 38}},
 	     kCloseFov});
 	// The fireplace: in from the armchairs, past the stockings, down to the fire.
 	const Vec3 mantel{40.0f, 275.0f, 130.0f};
@@ -115,7 +115,7 @@ std::vector<BssCamera> BuildFlights(const RoomLayout& layout)
 	plans.push_back(
 	    {{{350, 420, 60}, {345, 300, 55}, {360, 203, 52}, {450, 196, 50}, {550, 194, 52}, {628, 198, 58}},
 	     {tree + Vec3{-95, 60, 25}, tree + Vec3{-95, -40, 25}, tree + Vec3{-60, -80, 25},
-	      tree + Vec3{0, -95, 25}, tree + Vec3{60, -80, 30}, tree + Vec3{95, -20, 35}},
+	      tree + Vec3{0, -95, 25}, tree + Vec3{60, -80, 30}, tree + Vec3{75, -50, 35}},
 	     kWideFov});
 	// The window and the snow: across the room towards the glass, looking out at the hills.
 	plans.push_back({{{270, 210, 125}, {235, 320, 140}, {215, 430, 155}, {212, 485, 160}},

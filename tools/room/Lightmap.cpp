@@ -143,7 +143,6 @@ bool Pack(std::vector<Chart*>& charts, int size)
 	return true;
 }
 
-
 // Every object's texel density, scaled down in steps of a tenth until the charts fit.
 void PackCharts(ChartSet& set, const RoomLayout& layout, int size)
 {
@@ -194,7 +193,8 @@ std::array<Vec2, 3> ChartTexels(const Chart& chart, const Triangle& t)
 // The texels a triangle covers, and those within a third of a texel of its edges (so that
 // filtering at the edges reads the surface's own light), remember its surface points. A texel
 // inside one triangle is not taken over by a neighbour it is merely near.
-void RasteriseTriangle(const std::array<Vec2, 3>& texel, const Triangle& t, int size, std::vector<Sample>& samples)
+void RasteriseTriangle(const std::array<Vec2, 3>& texel, const Triangle& t, int size,
+                       std::vector<Sample>& samples)
 {
 	const float area = (texel[1].x - texel[0].x) * (texel[2].y - texel[0].y) -
 	                   (texel[2].x - texel[0].x) * (texel[1].y - texel[0].y);
@@ -287,7 +287,7 @@ const Vec3 kSkyColour{0.16f, 0.2f, 0.34f};
 // The room's own soft fill: light that has bounced about too often to come from anywhere.
 // Surfaces that see little of the room (corners, under furniture, the backs of shelves) get
 // less of it: a hit nearer than kOcclusionReach counts for less.
-const Vec3 kFillColour{0.075f, 0.06f, 0.05f};
+const Vec3 kFillColour{0.13f, 0.105f, 0.085f};
 constexpr float kOcclusionReach = 110.0f;
 constexpr int kGatherRays = 16;
 
@@ -423,7 +423,8 @@ std::vector<Bouncer> MakeBouncers(const Casters& casters, const RoomLayout& layo
 }
 
 // The direct light at the point of a bouncer a ray hit, read from its texels.
-Vec3 BouncedLight(const Bouncer& bouncer, const RayCaster::Hit& hit, const std::vector<Vec3>& direct, int size)
+Vec3 BouncedLight(const Bouncer& bouncer, const RayCaster::Hit& hit, const std::vector<Vec3>& direct,
+                  int size)
 {
 	const float w[3] = {1.0f - hit.u - hit.v, hit.u, hit.v};
 	float x = 0.0f, y = 0.0f;
@@ -432,7 +433,8 @@ Vec3 BouncedLight(const Bouncer& bouncer, const RayCaster::Hit& hit, const std::
 		x += w[k] * bouncer.texelX[k];
 		y += w[k] * bouncer.texelY[k];
 	}
-	const int ix = std::clamp(static_cast<int>(x), 0, size - 1), iy = std::clamp(static_cast<int>(y), 0, size - 1);
+	const int ix = std::clamp(static_cast<int>(x), 0, size - 1),
+	          iy = std::clamp(static_cast<int>(y), 0, size - 1);
 	return Mul(direct[static_cast<size_t>(iy) * size + ix], bouncer.albedo);
 }
 
@@ -549,7 +551,7 @@ uint8_t ExposeLight(float light)
 	// white point) rolls the highlights off softly instead of clipping them, and the encoding
 	// gamma spreads the shadows over enough codes that they stay dark without going black.
 	constexpr float kExposure = 1.7f;
-	constexpr float kWhite = 7.0f;
+	constexpr float kWhite = 10.0f;
 	const float x = kExposure * std::max(light, 0.0f);
 	const float mapped = x * (1.0f + x / (kWhite * kWhite)) / (1.0f + x);
 	const float encoded = std::pow(std::min(mapped, 1.0f), 1.0f / 2.2f);
@@ -570,16 +572,21 @@ Lightmap BakeLightmap(const RoomLayout& layout, const std::vector<Triangle>& occ
 	const std::vector<Bouncer> bouncers = MakeBouncers(casters, layout, result, albedo, size);
 
 	std::vector<Vec3> direct(samples.size());
-	ForEachTexel(samples, size, threads, [&](size_t index)
-	             { direct[index] = DirectLight(samples[index], layout, caster, static_cast<uint32_t>(index)); });
+	ForEachTexel(samples, size, threads,
+	             [&](size_t index) {
+		             direct[index] =
+		                 DirectLight(samples[index], layout, caster, static_cast<uint32_t>(index));
+	             });
 	std::vector<uint8_t> filled(samples.size(), 0);
 	ForEachTexel(samples, size, threads,
 	             [&](size_t index)
 	             {
 		             const Vec3 light = direct[index] + GatherLight(samples[index], caster, bouncers, direct,
 		                                                            size, static_cast<uint32_t>(index));
-		             uint8_t* p = result.atlas.Pixel(static_cast<int>(index % size), static_cast<int>(index / size));
-		             p[0] = ExposeLight(light.x), p[1] = ExposeLight(light.y), p[2] = ExposeLight(light.z), p[3] = 255;
+		             uint8_t* p =
+		                 result.atlas.Pixel(static_cast<int>(index % size), static_cast<int>(index / size));
+		             p[0] = ExposeLight(light.x), p[1] = ExposeLight(light.y), p[2] = ExposeLight(light.z),
+		             p[3] = 255;
 		             filled[index] = 1;
 	             });
 	result.texels = static_cast<int>(std::count(filled.begin(), filled.end(), uint8_t{1}));

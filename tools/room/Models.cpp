@@ -179,7 +179,7 @@ ModelDraft Fir()
 	}
 	tinsel.mesh.Tube(spiral, 0.9f, 5, 8.0f);
 	// The star at the top, turned towards the middle of the room.
-	const Vec3 starCentre{0.0f, 0.0f, kFirHeight - 9.0f};
+	const Vec3 starCentre = FirStarCentre();
 	ModelPart star = Star(starCentre, Normalize({-0.84f, -0.54f, 0.0f}), 9.0f);
 	fir.anchors.push_back(Emitter(starCentre, "yelfirglow", "branches"));
 
@@ -370,7 +370,8 @@ ModelDraft FloorLamp()
 	ModelPart shade = Part("shade", "tex_lampshade.tga");
 	shade.glow = "tex_lampshade_i.tga";
 	shade.mesh.Lathe(kUp, {{26.0f, 132.0f}, {15.0f, 168.0f}}, 24, 40.0f, false);
-	shade.mesh.Lathe(kUp, {{15.0f, 168.0f}, {26.0f, 132.0f}}, 24, 40.0f, false);
+	// The inside a little within the outside: two faces in one place would fight over the depth.
+	shade.mesh.Lathe(kUp, {{14.6f, 168.0f}, {25.6f, 132.0f}}, 24, 40.0f, false);
 	ModelPart bulb = Part("bulb", "tex_bulbs.tga");
 	bulb.glow = "tex_bulbs_i.tga";
 	bulb.mesh.Sphere(Frame::At({0.0f, 0.0f, 146.0f}), 4.0f, 10, 10.0f);
@@ -511,6 +512,11 @@ std::vector<ModelDraft> BuildModels()
 	        FloorLamp(),
 	        Curtains(),
 	        Garland()};
+}
+
+Vec3 FirStarCentre()
+{
+	return {0.0f, 0.0f, kFirHeight - 9.0f};
 }
 
 std::vector<Vec3> FirLightPositions(const ModelDraft& fir)

@@ -40,3 +40,5 @@ std::vector<ModelDraft> BuildModels();
 
 // Where the fir's lights sit in model space, for the light baker.
 std::vector<Vec3> FirLightPositions(const ModelDraft& fir);
+// The middle of the star on top of the fir, in the model's space.
+Vec3 FirStarCentre();

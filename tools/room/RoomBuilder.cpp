@@ -108,7 +108,7 @@ BssLight FireplaceLight(const RoomLayout& layout)
 	light.color = {1.0f, 0.66f, 0.38f};
 	light.reach = 40.0f;
 	light.unused = 1.0f;
-	light.intensity = 1.0f;
+	light.intensity = 1.6f;
 	light.range = 552.8f;
 	std::set<std::string> names;
 	for (const ModelPlacement& placement : layout.placements)
@@ -196,7 +196,8 @@ int main(int argc, char** argv)
 	}
 	if (argc < 2 || argc % 2 != 0)
 	{
-		std::fprintf(stderr, "usage: gh_room <out folder> [--threads N] [--preview <folder>] [--model-sheet <png>]\n");
+		std::fprintf(
+		    stderr, "usage: gh_room <out folder> [--threads N] [--preview <folder>] [--model-sheet <png>]\n");
 		return 2;
 	}
 	try

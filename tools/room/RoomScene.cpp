@@ -538,6 +538,18 @@ void Outside(RoomLayout& layout)
 	layout.objects.push_back(sky);
 }
 
+BssAnchor Emitter(const std::string& effect, Vec3 at)
+{
+	BssAnchor anchor;
+	anchor.name = "emit " + effect;
+	anchor.parentName = "room";
+	anchor.kind = 2;
+	anchor.keyCount = 1;
+	anchor.positions = {{at.x, at.y, at.z}};
+	anchor.rotations = {{0.0f, 0.0f, 0.0f, 1.0f}};
+	return anchor;
+}
+
 void Placements(RoomLayout& layout)
 {
 	auto place = [&](const std::string& model, Vec3 at) { layout.placements.push_back({model, at}); };
@@ -567,6 +579,7 @@ void Placements(RoomLayout& layout)
 	{
 		place("candle", at);
 		layout.lights.push_back({at + Vec3{0.0f, 0.0f, 24.0f}, Vec3{1.0f, 0.62f, 0.28f} * 900.0f, 1.0f});
+		layout.emitters.push_back(Emitter("candleglow", at + Vec3{0.0f, 0.0f, 23.0f}));
 	}
 	layout.furniture.push_back({{40.0f, 40.0f, 0.0f}, {120.0f, 120.0f, 175.0f}});
 	layout.furniture.push_back({kTree - Vec3{80.0f, 80.0f, 0.0f}, kTree + Vec3{80.0f, 80.0f, 240.0f}});
@@ -600,21 +613,9 @@ void QueryBoxes(RoomLayout& layout, const std::vector<ModelDraft>& models)
 	}
 }
 
-BssAnchor Emitter(const std::string& effect, Vec3 at)
-{
-	BssAnchor anchor;
-	anchor.name = "emit " + effect;
-	anchor.parentName = "room";
-	anchor.kind = 2;
-	anchor.keyCount = 1;
-	anchor.positions = {{at.x, at.y, at.z}};
-	anchor.rotations = {{0.0f, 0.0f, 0.0f, 1.0f}};
-	return anchor;
-}
-
 void Lights(RoomLayout& layout, const std::vector<ModelDraft>& models)
 {
-	layout.lights.push_back({kFire + Vec3{5.0f, 0.0f, 22.0f}, Vec3{1.0f, 0.48f, 0.16f} * 26000.0f, 12.0f});
+	layout.lights.push_back({kFire + Vec3{5.0f, 0.0f, 22.0f}, Vec3{1.0f, 0.48f, 0.16f} * 26000.0f, 18.0f});
 	layout.lights.push_back({{80.0f, 80.0f, 146.0f}, Vec3{1.0f, 0.78f, 0.5f} * 14000.0f, 3.0f});
 	for (const ModelDraft& model : models)
 	{
@@ -628,7 +629,7 @@ void Lights(RoomLayout& layout, const std::vector<ModelDraft>& models)
 		    {1.0f, 0.3f, 0.2f}, {0.3f, 0.5f, 1.0f}, {0.3f, 1.0f, 0.4f}, {1.0f, 0.85f, 0.4f}};
 		for (size_t i = 0; i < bulbs.size(); i += 6)
 		{
-			layout.lights.push_back({kTree + bulbs[i], colours[i % 4] * 450.0f, 1.5f});
+			layout.lights.push_back({kTree + bulbs[i], colours[i % 4] * 900.0f, 1.5f});
 		}
 	}
 	for (const auto& window : kWindows)
@@ -638,7 +639,9 @@ void Lights(RoomLayout& layout, const std::vector<ModelDraft>& models)
 	}
 	layout.emitters.push_back(Emitter("snowfall", {330.0f, kDepth + 420.0f, 420.0f}));
 	layout.emitters.push_back(Emitter("Fire", kFire + Vec3{2.0f, 0.0f, 6.0f}));
-	layout.emitters.push_back(Emitter("yelfirglow", {80.0f, 80.0f, 146.0f}));
+	layout.emitters.push_back(Emitter("lampglow", {80.0f, 80.0f, 150.0f}));
+	// The fir's own emitters take turns, one a frame; the star's glow shines all the time.
+	layout.emitters.push_back(Emitter("starglow", kTree + FirStarCentre()));
 }
 } // namespace
 

@@ -73,7 +73,8 @@ Image Plaster()
 	return Paint(size, size,
 	             [&](float x, float y)
 	             {
-		             const float shade = 0.06f * (clouds(x, y, 3) - 0.5f) + 0.03f * (strokes(x * 0.5f, y, 2) - 0.5f);
+		             const float shade =
+		                 0.06f * (clouds(x, y, 3) - 0.5f) + 0.03f * (strokes(x * 0.5f, y, 2) - 0.5f);
 		             return Scale(Hex(0xeee6d6), 1.0f + shade);
 	             });
 }
@@ -118,7 +119,8 @@ Image Floor()
 		                                          SmoothStep(4.0f / size, 0.0f, std::fabs(endAt - 0.5f)));
 		             const float figure = std::sin((y * 0.05f + grain(x, y) * 9.0f) * kPi) * 0.12f;
 		             const float fibre = (fibres(x * 0.05f, y * 0.5f, 2) - 0.5f) * 0.2f;
-		             const Color wood = Scale(Mix(Hex(0x704424), Hex(0xb07a46), 0.5f + figure + fibre), shades[board]);
+		             const Color wood =
+		                 Scale(Mix(Hex(0x704424), Hex(0xb07a46), 0.5f + figure + fibre), shades[board]);
 		             // The varnish's sheen along each board, brightest at its crown.
 		             const float crown = 1.0f + 0.06f * std::sin(across * kPi);
 		             const float worn = SmoothStep(0.55f, 0.8f, wear(x, y, 2));
@@ -163,7 +165,7 @@ Image Panelling()
 		             const float u = x / size, v = y / size;
 		             const float figure = 0.5f + 0.25f * std::sin((u * 6.0f + grain(x, y) * 4.0f) * kPi) +
 		                                  0.2f * (fibres(x, y * 0.25f, 2) - 0.5f);
-		             const Color wood = Mix(Hex(0x5e381c), Hex(0x8e5a30), Clamp01(figure));
+		             const Color wood = Mix(Hex(0x74482a), Hex(0xa8703e), Clamp01(figure));
 		             // Distance from the frame's inner edge (stiles 0.1 wide, rails 0.14 high).
 		             const float inX = std::min(u - 0.1f, 0.9f - u), inY = std::min(v - 0.14f, 0.86f - v);
 		             const float in = std::min(inX, inY);
@@ -507,8 +509,8 @@ Image RadialGlow(uint32_t rgb, float falloff)
 	             });
 }
 
-const Color kNeedleRoot = Hex(0x0d2715);
-const Color kNeedleTip = Hex(0x5a9a4c);
+const Color kNeedleRoot = Hex(0x17391f);
+const Color kNeedleTip = Hex(0x64a655);
 
 // Needles drawn one by one into a square picture. Each remembers, per texel it covers, how far
 // along the needle the texel lies and how far from its axis, so that a needle can be painted dark
@@ -630,7 +632,7 @@ Image FirBody()
 		needles.WrappedNeedle(x, y, x + std::sin(angle) * length, y + std::cos(angle) * length, 1.1f,
 		                      random.Uniform(0.55f, 1.0f));
 	}
-	const Color core = Hex(0x08170c);
+	const Color core = Hex(0x0f2414);
 	return Paint(size, size,
 	             [&](float x, float y)
 	             {
@@ -715,7 +717,7 @@ Image Curtain()
 	             [&](float x, float y)
 	             {
 		             const float fold = 0.75f + 0.25f * std::sin(x / size * 8.0f * kPi);
-		             return Scale(Mix(Hex(0x6a1018), Hex(0x8e1b25), noise(x, y)), fold);
+		             return Scale(Mix(Hex(0x8c1a24), Hex(0xb02a34), noise(x, y)), fold);
 	             });
 }
 
