@@ -1,6 +1,7 @@
 // The built room read back with the engine's own file readers: the names the engine looks
 // for, the conventions the animation code relies on, and the camera flights' bounds.
 
+#include "effects/ParticleFormat.h"
 #include "render/Math.h"
 #include "scene/BsaFile.h"
 #include "scene/BsmFile.h"
@@ -433,5 +434,48 @@ TEST(RoomContent, EveryTextureTheRoomNamesIsBuilt)
 	for (const std::string& name : names)
 	{
 		EXPECT_TRUE(fs::exists(textures / name)) << name;
+	}
+}
+
+// An emitter whose effect has no file shows nothing and says nothing, so every effect the scene
+// and the models name must be among the built particle files, with sprites of its own.
+TEST(RoomContent, EveryEffectTheRoomEmitsIsBuilt)
+{
+	const fs::path content = fs::path(BinaryDir()) / "content/primary";
+	std::set<std::string> effects;
+	auto note = [&](const std::string& anchor)
+	{
+		if (anchor.rfind("emit ", 0) == 0)
+		{
+			effects.insert(anchor.substr(5));
+		}
+	};
+	for (const BssAnchor& anchor : ReadToLastByte<BssFile>(RoomModels() / "test.BSS").anchors)
+	{
+		note(anchor.name);
+	}
+	for (const auto& entry : fs::directory_iterator(RoomModels()))
+	{
+		if (entry.path().extension() == ".BSM")
+		{
+			for (const BsmAnchor& anchor : ReadToLastByte<BsmFile>(entry.path()).anchors)
+			{
+				note(anchor.name);
+			}
+		}
+	}
+	EXPECT_TRUE(effects.count("candleglow") && effects.count("lampglow") && effects.count("starglow"));
+	for (const std::string& effect : effects)
+	{
+		std::vector<ParticleFormat::Layer> layers;
+		ASSERT_TRUE(
+		    ParticleFormat::ReadFile(ReadWholeFile(content / "Particles" / (effect + ".bin")), layers))
+		    << effect;
+		EXPECT_FALSE(layers.empty()) << effect;
+		for (const ParticleFormat::Layer& layer : layers)
+		{
+			EXPECT_TRUE(fs::exists(content / "Sprites" / layer.spriteName))
+			    << effect << ": " << layer.spriteName;
+		}
 	}
 }
