@@ -261,7 +261,6 @@ void OptionsDialog::ConnectSignals()
 	}
 	for (GtkWidget* owned : {window, aboutBox})
 	{
-		LetOtherClientsDestroy(owned);
 		g_signal_connect(owned, "destroy-event", G_CALLBACK(OnWindowDestroyed), this);
 	}
 }
@@ -501,6 +500,7 @@ void RunOptionsDialog()
 	dialog.InitOptionsControls();
 	dialog.ApplyLabels(EmbeddedLabelText());
 	dialog.SettingsToControls(g_settings);
+	const XErrorsLetPass windowsMayVanish;
 	dialog.Show();
 	RunEventLoop();
 	dialog.Release();

@@ -10,41 +10,12 @@
 #include <chrono>
 #include <cmath>
 #include <thread>
-#include <vector>
 
 namespace
 {
 // The loop polls at full speed for its first turns, so the dialog comes up without delay, and
 // then sleeps a millisecond whenever no event waits.
 constexpr int kTurnsBeforeSleeping = 100;
-
-XErrorHandler g_gdkErrorHandler = nullptr;
-std::vector<XID> g_destroyableWindows;
-
-int PassErrorsOnDestroyedWindows(Display* display, XErrorEvent* error)
-{
-	const bool windowGone = error->error_code == BadWindow || error->error_code == BadDrawable;
-	if (windowGone && std::ranges::find(g_destroyableWindows, error->resourceid) != g_destroyableWindows.end())
-	{
-		return 0;
-	}
-	return g_gdkErrorHandler(display, error);
-}
-
-void NoteDestroyableWindow(GtkWidget* widget, gpointer)
-{
-	GdkWindow* window = gtk_widget_get_window(widget);
-	if (!GDK_IS_X11_WINDOW(window))
-	{
-		return;
-	}
-	g_destroyableWindows.push_back(GDK_WINDOW_XID(window));
-	// GDK sets its handler when it opens the display, so it is the one this handler passes on to.
-	if (g_gdkErrorHandler == nullptr)
-	{
-		g_gdkErrorHandler = XSetErrorHandler(PassErrorsOnDestroyedWindows);
-	}
-}
 } // namespace
 
 void SetWidgetText(GtkWidget* widget, const char* text)
@@ -167,9 +138,22 @@ double TrackbarPosition(float value)
 	return std::trunc(static_cast<double>(value));
 }
 
-void LetOtherClientsDestroy(GtkWidget* window)
+XErrorsLetPass::XErrorsLetPass()
 {
-	g_signal_connect_after(window, "realize", G_CALLBACK(NoteDestroyableWindow), nullptr);
+	GdkDisplay* display = gdk_display_get_default();
+	if (GDK_IS_X11_DISPLAY(display))
+	{
+		trapped = display;
+		gdk_x11_display_error_trap_push(display);
+	}
+}
+
+XErrorsLetPass::~XErrorsLetPass()
+{
+	if (trapped != nullptr)
+	{
+		gdk_x11_display_error_trap_pop_ignored(trapped);
+	}
 }
 
 void RunEventLoop()

@@ -25,10 +25,21 @@ gboolean QuitOnClose(GtkWidget*, GdkEvent*, gpointer);
 gboolean HideOnClose(GtkWidget* widget, GdkEvent*, gpointer);
 GtkWidget* NewDialogWindow(const char* title);
 // Another X client may destroy a dialog window at any moment (xdotool windowclose does); what GTK
-// has already sent for that window then fails. GDK ends the process on any X error it did not
-// expect, so errors on a window that may be destroyed this way are let pass once it is on screen;
-// every other error still goes to GDK.
-void LetOtherClientsDestroy(GtkWidget* window);
+// has already sent for that window then fails, and GDK ends the process on any X error that no
+// trap expects. An error handler of our own would not do: GDK puts its own back while it traps
+// errors of its own. So while this lives, every X error of the display is trapped and let pass;
+// the dialog talks to no windows but its own.
+class XErrorsLetPass
+{
+public:
+	XErrorsLetPass();
+	~XErrorsLetPass();
+	XErrorsLetPass(const XErrorsLetPass&) = delete;
+	XErrorsLetPass& operator=(const XErrorsLetPass&) = delete;
+
+private:
+	GdkDisplay* trapped = nullptr;
+};
 // A bitmap resource as a picture control. The decoder gives the bottom row first; the screen
 // wants the top row first. A picture that cannot be decoded leaves the control empty.
 GtkWidget* NewBitmapPicture(int resourceId);
